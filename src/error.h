@@ -1,0 +1,17 @@
+// Every failure in ipdlogic is fatal. Library code reports one by calling
+// error(), which unwinds to the driver; the driver writes "Error: <message>"
+// to standard error and ends the process with exit status 1, after flushing
+// whatever standard output already holds.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+struct Fatal_Error : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] void error(const std::string& message);
+
+// A diagnostic aid: writes the message and a newline to standard error.
+void debug(const std::string& message);

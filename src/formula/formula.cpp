@@ -1,0 +1,127 @@
+#include "formula/formula.h"
+
+#include <new>
+#include <utility>
+#include <vector>
+
+#include "error.h"
+
+Formula* new_Formula(int32_t type) {
+  auto* formula = new (std::nothrow) Formula{};
+  if (!formula) error("malloc ran out of memory making formula");
+  formula->type = type;
+  formula->player1 = NO_AGENT;
+  formula->player2 = NO_AGENT;
+  return formula;
+}
+
+namespace {
+Formula* copy_node(const Formula* source) {
+  Formula* node = new_Formula(source->type);
+  node->variable = source->variable;
+  node->player1 = source->player1;
+  node->player2 = source->player2;
+  node->time = source->time;
+  node->time_mod = source->time_mod;
+  node->chance = source->chance;
+  node->substituted = source->substituted;
+  return node;
+}
+}  // namespace
+
+Formula* copy_Formula(const Formula* formula) {
+  Formula* root = nullptr;
+  // Each entry: a source subtree and the slot its copy goes into.
+  std::vector<std::pair<const Formula*, Formula**>> pending{{formula, &root}};
+  while (!pending.empty()) {
+    auto [source, slot] = pending.back();
+    pending.pop_back();
+    if (!source) continue;
+    try {
+      *slot = copy_node(source);
+    } catch (...) {
+      free_Formula(root);
+      throw;
+    }
+    pending.emplace_back(source->right, &(*slot)->right);
+    pending.emplace_back(source->left, &(*slot)->left);
+  }
+  return root;
+}
+
+void free_Formula(Formula* formula) {
+  // Rotate left subtrees into the right spine so that no stack is needed.
+  while (formula) {
+    if (Formula* left = formula->left) {
+      formula->left = left->right;
+      left->right = formula;
+      formula = left;
+    } else {
+      Formula* right = formula->right;
+      delete formula;
+      formula = right;
+    }
+  }
+}
+
+namespace {
+bool equal_node(const Formula& a, const Formula& b) {
+  if (a.type != b.type) return false;
+  if (is_agent_quantifier(a.type) || is_time_quantifier(a.type)) return a.variable == b.variable;
+  if (a.type == DEFECTED)
+    return a.player1 == b.player1 && a.player2 == b.player2 && a.time == b.time &&
+           a.time_mod == b.time_mod;
+  if (a.type == CHANCE) return a.chance == b.chance;
+  return true;
+}
+}  // namespace
+
+bool equal_Formula(const Formula* a, const Formula* b) {
+  std::vector<std::pair<const Formula*, const Formula*>> pending{{a, b}};
+  while (!pending.empty()) {
+    auto [x, y] = pending.back();
+    pending.pop_back();
+    if (!x || !y) {
+      if (x != y) return false;
+      continue;
+    }
+    if (!equal_node(*x, *y)) return false;
+    pending.emplace_back(x->right, y->right);
+    pending.emplace_back(x->left, y->left);
+  }
+  return true;
+}
+
+int64_t size_Formula(const Formula* formula) {
+  int64_t count = 0;
+  std::vector<const Formula*> pending{formula};
+  while (!pending.empty()) {
+    const Formula* node = pending.back();
+    pending.pop_back();
+    if (!node) continue;
+    ++count;
+    pending.push_back(node->left);
+    pending.push_back(node->right);
+  }
+  return count;
+}
+
+Formula_List* cons_Formula(Formula* formula, Formula_List* formula_list) {
+  auto* cell = new (std::nothrow) Formula_List{formula, formula_list};
+  if (!cell) error("malloc ran out of memory performing crossover");
+  return cell;
+}
+
+int32_t length_Formula_List(const Formula_List* formula_list) {
+  int32_t length = 0;
+  for (; formula_list; formula_list = formula_list->next) ++length;
+  return length;
+}
+
+void free_Formula_List(Formula_List* formula_list) {
+  while (formula_list) {
+    Formula_List* next = formula_list->next;
+    delete formula_list;
+    formula_list = next;
+  }
+}

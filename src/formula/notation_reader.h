@@ -1,0 +1,43 @@
+// The reader of the formula notation: file names on standard input, one
+// formula per file. The text is split recursively at the rightmost operator
+// outside parentheses ("|" loosest, then "&", then "~"); where no operator
+// divides a scope its first character says what it is. Splitting uses an
+// index of the text, so reading stays near linear and never recurses.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "formula/formula.h"
+
+constexpr int32_t MAX_POP = 100;
+// Largest formula file read, in bytes, white space included.
+constexpr int64_t MAX_FORMULA_FILE_BYTES = 16 * 1024 * 1024;
+// Longest file name taken from standard input.
+constexpr size_t MAX_FILE_NAME_LENGTH = 1024 * 1024;
+
+// Writes the greeting, then reads white-space separated file names from
+// `names` until its end and stores one tree per file in slots 0, 1, ...
+// Returns the number of slots filled.
+int32_t init_Formulae(Formula** formulae, std::FILE* names = stdin);
+
+// Reads the named file, echoes its text without white space and a newline to
+// standard output, and returns its tree.
+Formula* read_Formula(const std::string& file_name);
+
+// The whole text without white space: blank, tab, newline and carriage return.
+std::string strip_white_space(std::string_view raw);
+
+// The tree of the inclusive scope `low` to `high` of `buffer`.
+Formula* make_Formula(std::string_view buffer, int32_t low, int32_t high);
+
+// The tree of a whole text (already free of white space).
+Formula* parse_Formula(std::string_view buffer);
+
+// The offset of the DEFECTED atom whose "D" stands at `low`.
+int32_t make_time_mod(std::string_view buffer, int32_t low, int32_t high);
+
+// The probability of the CHANCE atom whose "R" stands at `low`.
+double get_chance(std::string_view buffer, int32_t low, int32_t high);

@@ -1,0 +1,19 @@
+// Evaluation of a strategy formula against the history: 1 means the player
+// `row` defects against `column` in the round after `prev_time`, 0 that it
+// cooperates. Quantified variables are resolved from the bindings of the
+// enclosing quantifiers, so evaluation allocates nothing; its answers and its
+// random draws are exactly those of evaluating substituted copies.
+#pragma once
+
+#include <cstdint>
+
+#include "formula/formula.h"
+
+int evaluate(const int32_t* history, const Formula* formula, int32_t pop, agent row, agent column,
+             int32_t prev_time);
+
+// The CHANCE atom's test: one draw, true when below chance times 32767.
+int chance_holds(double chance);
+
+// Fatal error for a node of unknown kind met while evaluating.
+[[noreturn]] void invalid_kind_while_evaluating(int32_t type);

@@ -1,0 +1,19 @@
+// Evaluation by substituted copies: for each candidate value a quantifier's
+// body is copied with the bound letter replaced, evaluated and released.
+// It is the reference the allocation-free evaluators are checked against.
+#pragma once
+
+#include <cstdint>
+
+#include "formula/formula.h"
+
+// A copy of `old` in which every agent position holding the letter
+// `variable` holds `value`, and every agent quantifier binding `variable` is
+// dropped. Positions already written by substitution are never replaced.
+Formula* substitute_agent(const Formula* old, int32_t variable, agent value);
+
+// The same for the time position and the time quantifiers.
+Formula* substitute_time(const Formula* old, int32_t variable, int32_t value);
+
+int evaluate_by_substitution(const int32_t* history, const Formula* formula, int32_t pop, agent row,
+                             agent column, int32_t prev_time);

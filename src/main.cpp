@@ -1,0 +1,104 @@
+// ipdlogic: plays and evolves strategies for the iterated prisoner's dilemma.
+//
+//   ipdlogic [-s SEED] [-e] [-r]   file names on standard input unless -r
+//
+// Only the first four arguments are examined. Every failure is fatal: one
+// "Error: ..." line on standard error, after the output already written,
+// and exit status 1.
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "error.h"
+#include "evolve/crossover.h"
+#include "evolve/random_formula.h"
+#include "formula/notation_printer.h"
+#include "formula/notation_reader.h"
+#include "game/history.h"
+#include "game/tournament.h"
+#include "number_text.h"
+#include "random_stream.h"
+
+namespace {
+
+constexpr int32_t GENERATIONS = 100;
+constexpr int EXAMINED_ARGUMENTS = 4;
+
+// The run's state, made once and reused by every generation.
+int32_t history[HISTORY_CELLS];
+Result results[MAX_POP];
+Formula* formulae[MAX_POP];
+
+struct Options {
+  bool evolve = false;
+  bool random_formulae = false;
+};
+
+bool is_option(int argc, char** argv, int position, const char* option) {
+  return position < argc && position <= EXAMINED_ARGUMENTS && std::strcmp(argv[position], option) == 0;
+}
+
+// Seeds the stream: 777, then every "-s" at positions 1 to 3 that has a value
+// after it reseeds in turn, so the last one decides.
+Options read_options(int argc, char** argv) {
+  seed_random(DEFAULT_SEED);
+  for (int position = 1; position <= EXAMINED_ARGUMENTS - 1; ++position)
+    if (is_option(argc, argv, position, "-s") && position + 1 < argc)
+      seed_random(saturating_atoi(argv[position + 1]));
+  Options options;
+  for (int position = 1; position <= EXAMINED_ARGUMENTS; ++position) {
+    if (is_option(argc, argv, position, "-e")) options.evolve = true;
+    if (is_option(argc, argv, position, "-r")) options.random_formulae = true;
+  }
+  return options;
+}
+
+bool printed_generation(int32_t round) { return round == 0 || round % 10 == 9; }
+
+void play(int32_t pop) {
+  simulate(history, formulae, pop);
+  get_Results(history, results, pop);
+}
+
+int run(int argc, char** argv) {
+  Options options = read_options(argc, argv);
+  int32_t pop;
+  if (options.random_formulae) {
+    pop = RANDOM_POP;
+    init_random_Formulae(formulae, pop);
+  } else {
+    pop = init_Formulae(formulae);
+  }
+  if (options.evolve) {
+    for (int32_t round = 0; round < GENERATIONS; ++round) {
+      if (printed_generation(round)) print_Formulae(formulae, pop);
+      play(pop);
+      if (printed_generation(round)) print_Results(results, pop);
+      update_Formulae(results, formulae, pop);
+    }
+  } else {
+    if (options.random_formulae) print_Formulae(formulae, pop);
+    play(pop);
+    print_Results(results, pop);
+  }
+  for (int32_t player = 0; player < pop; ++player) free_Formula(formulae[player]);
+  return 0;
+}
+
+int fail(const char* message) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "Error: %s\n", message);
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const Fatal_Error& failure) {
+    return fail(failure.what());
+  } catch (const std::bad_alloc&) {
+    return fail("out of memory");
+  }
+}
