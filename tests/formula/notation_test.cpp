@@ -1,0 +1,320 @@
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <limits>
+
+#include "evolve/random_formula.h"
+#include "formula/scope.h"
+#include "test_support.h"
+
+namespace {
+
+struct Parse_Failure {
+  std::string message;
+  std::string diagnostics;  // what went to standard error before the error
+};
+
+Parse_Failure parse_failure(const std::string& text) {
+  testing::internal::CaptureStderr();
+  std::string message = fatal_message([&] { parse(text); });
+  return {message, testing::internal::GetCapturedStderr()};
+}
+
+const char* const NO_OPERANDS = "no atoms or operands (?) in the current scope";
+
+std::string temp_file(const std::string& name, const std::string& contents) {
+  std::string path = testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << contents;
+  return path;
+}
+
+}  // namespace
+
+TEST(NotationReader, PrecedenceAndGrouping) {
+  EXPECT_EQ(reprint("~~Drcp"), "(~(~Drcp))");
+  EXPECT_EQ(reprint("Drcp&Dcrp&Dccp"), "((Drcp&Dcrp)&Dccp)");
+  EXPECT_EQ(reprint("Drcp|Dcrp&Drcp-1"), "(Drcp|(Dcrp&Drcp-1))");
+  EXPECT_EQ(reprint("Drcp&Dcrp|Drcp-1"), "((Drcp&Dcrp)|Drcp-1)");
+  EXPECT_EQ(reprint("AxDxcp&Drcp"), "((AxDxcp)&Drcp)");
+  EXPECT_EQ(reprint("~Drcp&Dcrp"), "((~Drcp)&Dcrp)");
+  EXPECT_EQ(reprint("~AxDxcp"), "(~(AxDxcp))");
+  EXPECT_EQ(reprint("Ax(~Dxcp)"), "(Ax(~Dxcp))");
+  EXPECT_EQ(reprint("A'tDrct-1"), "(A'tDrct-1)");
+  EXPECT_EQ(reprint("((Drcp))"), "Drcp");
+  EXPECT_EQ(reprint("~(Drcp|Dcrp)&~~Dccp"), "((~(Drcp|Dcrp))&(~(~Dccp)))");
+}
+
+TEST(NotationReader, QuantifiersNestWithoutParentheses) {
+  Tree tree = parse("E'sEd(Ddcs&Dcds-1)");
+  ASSERT_EQ(tree->type, EXISTS_TIME);
+  EXPECT_EQ(tree->variable, 's');
+  ASSERT_EQ(tree->left->type, EXISTS_AGENT);
+  EXPECT_EQ(tree->left->variable, 'd');
+  Formula* conjunction = tree->left->left;
+  ASSERT_EQ(conjunction->type, AND);
+  EXPECT_EQ(conjunction->right->player1, COLUMN);
+  EXPECT_EQ(conjunction->right->player2, 'd');
+  EXPECT_EQ(conjunction->right->time, 's');
+  EXPECT_EQ(conjunction->right->time_mod, -1);
+}
+
+TEST(NotationReader, AtomFields) {
+  struct Case {
+    const char* text;
+    int32_t time;
+    int32_t time_mod;
+  } cases[] = {{"Drcp", PREV_TIME, 0}, {"Drcp-1", PREV_TIME, -1}, {"Drcp2", PREV_TIME, 2},
+               {"Drct", 't', 0},       {"Drcx+2", 'x', 2},      {"Drc", 0, 0},
+               {"Drc5", 0, 5},         {"Drc12", 0, 12},        {"Drc-1", 0, -1},
+               {"Drcp1x", PREV_TIME, 1}, {"DrcpDcrp", PREV_TIME, 0}, {"Drc+", 0, 0}};
+  for (const Case& c : cases) {
+    Tree atom = parse(c.text);
+    ASSERT_EQ(atom->type, DEFECTED) << c.text;
+    EXPECT_EQ(atom->player1, ROW) << c.text;
+    EXPECT_EQ(atom->player2, COLUMN) << c.text;
+    EXPECT_EQ(atom->time, c.time) << c.text;
+    EXPECT_EQ(atom->time_mod, c.time_mod) << c.text;
+  }
+  Tree swapped = parse("Dcrp");
+  EXPECT_EQ(swapped->player1, COLUMN);
+  EXPECT_EQ(swapped->player2, ROW);
+  EXPECT_EQ(parse("Dxcp")->player1, 'x');
+  // Bytes are unsigned codes, so none aliases ROW, COLUMN or NO_AGENT.
+  EXPECT_EQ(parse("D\xff\xfep")->player1, 0xff);
+  EXPECT_EQ(parse("D\xff\xfep")->player2, 0xfe);
+}
+
+TEST(NotationReader, OffsetsConvertWholeAndSaturate) {
+  EXPECT_EQ(parse("Drcp1234567")->time_mod, 1234567);
+  EXPECT_EQ(parse("Drcp999999999999999999999999999999")->time_mod, std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(parse("Drc-999999999999999999999999999999")->time_mod, std::numeric_limits<int32_t>::min());
+  EXPECT_EQ(parse("Drc-2147483648")->time_mod, std::numeric_limits<int32_t>::min());
+  EXPECT_EQ(parse("Drc2147483648")->time_mod, std::numeric_limits<int32_t>::max());
+}
+
+TEST(NotationReader, ChanceAtoms) {
+  EXPECT_EQ(parse("R0.5")->chance, 0.5);
+  EXPECT_EQ(parse("R.25")->chance, 0.25);
+  EXPECT_EQ(parse("R1")->chance, 1.0);
+  EXPECT_EQ(parse("R")->chance, 0.0);
+  EXPECT_EQ(parse("R2.5")->chance, 2.5);  // not required to be a probability
+  // The printed form reads back: number text is not cut at six characters.
+  EXPECT_EQ(parse("R0.500000")->chance, 0.5);
+  EXPECT_EQ(parse("R0.123456")->chance, 0.123456);
+  EXPECT_EQ(reprint("R0.5"), "R0.500000");
+  EXPECT_EQ(reprint("R0.5&Drcp"), "(R0.500000&Drcp)");
+}
+
+TEST(NotationReader, AcceptsWhatTheNotationLeavesLoose) {
+  EXPECT_EQ(reprint("A1D1cp"), "(A1D1cp)");  // non-letter variable characters
+  EXPECT_EQ(reprint("AqDzcp"), "(AqDzcp)");  // unbound letters
+  EXPECT_EQ(reprint("(Drc)&Dcrp"), "(Drc0&Dcrp)");
+  EXPECT_EQ(reprint("Drcx+2"), "Drcx2");
+  EXPECT_EQ(reprint("Drcp0"), "Drcp");
+  for (const char* text : {"Drc0", "Drc5", "Drc12", "Drc-1"}) EXPECT_EQ(reprint(text), text);
+}
+
+TEST(NotationReader, EmptyScopesReportTheirBounds) {
+  struct Case {
+    const char* text;
+    const char* diagnostics;
+  } cases[] = {{"&Drcp", "low = 0, high = -1\n"}, {"Drcp&", "low = 5, high = 4\n"},
+               {"()", "low = 1, high = 0\n"},    {"", "low = 0, high = -1\n"},
+               {"~", "low = 1, high = 0\n"},     {"Ax", "low = 2, high = 1\n"},
+               {"A'x", "low = 3, high = 2\n"},   {"Drcp&drcp", "low = 5, high = 8\n"},
+               {"Drcp|x", "low = 5, high = 5\n"}};
+  for (const Case& c : cases) {
+    Parse_Failure failure = parse_failure(c.text);
+    EXPECT_EQ(failure.message, NO_OPERANDS) << c.text;
+    EXPECT_EQ(failure.diagnostics, c.diagnostics) << c.text;
+  }
+}
+
+TEST(NotationReader, RejectsIllFormedText) {
+  struct Case {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"(Drcp", "unbalanced parentheses in formula"},
+      {"Drcp)", "unbalanced parentheses in formula"},
+      {")Drcp(", "unbalanced parentheses in formula"},
+      {"(Drcp&(Dcrp)", "unbalanced parentheses in formula"},  // before any split
+      {"&(Drcp", "unbalanced parentheses in formula"},
+      {"(Drcp)Dcrp", "text after ')' at position 5"},
+      {"(Drcp)(Dcrp)", "text after ')' at position 5"},
+      {"D", "atom cut short at position 0"},
+      {"Dr", "atom cut short at position 0"},
+      {"Drcp&Dr", "atom cut short at position 5"},
+      {"A", "quantifier cut short at position 0"},
+      {"E", "quantifier cut short at position 0"},
+      {"A'", "quantifier cut short at position 0"},
+      {"Drcp|E'", "quantifier cut short at position 5"},
+      {"Ax~Dxcp", "'~' after other characters at position 2"},
+      {"Drcp~", "'~' after other characters at position 4"},
+  };
+  for (const Case& c : cases) {
+    Parse_Failure failure = parse_failure(c.text);
+    EXPECT_EQ(failure.message, c.message) << c.text;
+    EXPECT_EQ(failure.diagnostics, "") << c.text;
+  }
+}
+
+TEST(NotationReader, FirstErrorInReadingOrderWins) {
+  // The left operand is read before the right one.
+  EXPECT_EQ(parse_failure("(Drcp&Dr)|(&Drcp)").message, "atom cut short at position 6");
+  EXPECT_EQ(parse_failure("(Drcp&Drcp)|(&Drcp)").diagnostics, "low = 13, high = 12\n");
+}
+
+TEST(NotationReader, ReadsFilesWithWhiteSpaceAnywhere) {
+  std::string path = temp_file("spread.txt", "  D r\n c\tp\r\n -\n1\n");
+  testing::internal::CaptureStdout();
+  Tree atom(read_Formula(path));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Drcp-1\n");
+  EXPECT_EQ(atom->time_mod, -1);
+
+  // Windows line ends do not change the reading.
+  path = temp_file("crlf.txt", "(Drcp&Dcrp)\r\n");
+  testing::internal::CaptureStdout();
+  Tree conjunction(read_Formula(path));
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(format_Formula(conjunction.get()), "(Drcp&Dcrp)");
+}
+
+TEST(NotationReader, ReportsFilesThatCannotBeRead) {
+  EXPECT_EQ(fatal_message([] { read_Formula("/nonexistent/formula"); }),
+            "cannot open formula file: /nonexistent/formula");
+  testing::internal::CaptureStdout();
+  std::string message = fatal_message([] { read_Formula(testing::TempDir()); });
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(message, "cannot read formula file: " + testing::TempDir());
+}
+
+TEST(NotationReader, InitFormulaeReadsNamesUntilEndOfInput) {
+  std::string a = temp_file("a.txt", "Drcp");
+  std::string b = temp_file("b.txt", "Dcrp|Drcp");
+  std::string names_text = " " + a + "\n\t" + b + "  \n";
+  std::FILE* names = fmemopen(names_text.data(), names_text.size(), "r");
+  Formula* formulae[MAX_POP] = {};
+  testing::internal::CaptureStdout();
+  int32_t pop = init_Formulae(formulae, names);
+  std::fclose(names);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "getting players...\nDrcp\nDcrp|Drcp\n");
+  ASSERT_EQ(pop, 2);
+  EXPECT_EQ(format_Formula(formulae[1]), "(Dcrp|Drcp)");
+  for (Formula* formula : formulae) free_Formula(formula);
+
+  std::string empty;
+  names = fmemopen(empty.data(), 0, "r");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(init_Formulae(formulae, names), 0);
+  std::fclose(names);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "getting players...\n");
+}
+
+TEST(NotationReader, TooManyFilesStopBeforeTheExtraOne) {
+  std::string a = temp_file("one.txt", "Drcp");
+  std::string names_text;
+  for (int i = 0; i < MAX_POP; ++i) names_text += a + "\n";
+  names_text += "/nonexistent/extra\n";
+  std::FILE* names = fmemopen(names_text.data(), names_text.size(), "r");
+  Formula* formulae[MAX_POP] = {};
+  testing::internal::CaptureStdout();
+  std::string message = fatal_message([&] { init_Formulae(formulae, names); });
+  std::string out = testing::internal::GetCapturedStdout();
+  std::fclose(names);
+  EXPECT_EQ(message, "too many formula files (at most 100)");
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 101);
+  for (Formula* formula : formulae) free_Formula(formula);
+}
+
+TEST(NotationReader, LargeFlatAndDeepTextReadQuickly) {
+  std::string flat = "Drcp";
+  while (flat.size() < (1u << 20)) flat += "&Drcp";
+  auto start = std::chrono::steady_clock::now();
+  Tree conjunction = parse(flat);
+  std::string flat_or = flat;
+  std::replace(flat_or.begin(), flat_or.end(), '&', '|');
+  Tree disjunction = parse(flat_or);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(size_Formula(conjunction.get()), 2 * ((flat.size() + 1) / 5) - 1);
+  EXPECT_LT(seconds, 2.0);
+
+  std::string deep = std::string(200000, '~') + std::string(200000, '(') + "Drcp" + std::string(200000, ')');
+  Tree negations = parse(deep);
+  EXPECT_EQ(size_Formula(negations.get()), 200001);
+  std::string printed = format_Formula(negations.get());
+  EXPECT_EQ(printed.size(), 200000 * 3 + 4);
+}
+
+TEST(NotationPrinter, PrintsEveryKind) {
+  EXPECT_EQ(reprint("Ax(Dxcp&Dcxp)|Ey(~(Dryp&A'sE'tDrcs-2))"),
+            "((Ax(Dxcp&Dcxp))|(Ey(~(Dryp&(A's(E'tDrcs-2))))))");
+  Tree conjunction(new_Formula(AND));
+  conjunction->left = new_Formula(DEFECTED);
+  conjunction->left->player1 = ROW;
+  conjunction->left->player2 = COLUMN;
+  conjunction->left->time = PREV_TIME;
+  EXPECT_EQ(format_Formula(conjunction.get()), "(Drcp&NULL)");
+  EXPECT_EQ(format_Formula(nullptr), "NULL");
+  // The time variable '{' of random formulae prints as that character.
+  Tree atom = parse("Drcp");
+  atom->time = '{';
+  EXPECT_EQ(format_Formula(atom.get()), "Drc{");
+}
+
+TEST(NotationPrinter, UnknownKindCutsTheOutputAndFails) {
+  Tree disjunction = parse("Drcp|Dcrp");
+  disjunction->right->type = 42;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  std::string message = fatal_message([&] { print_Formula(disjunction.get()); });
+  std::fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "(Drcp|");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "type = 42\nplayer1 = -3\nplayer2 = -2\ntime = -4\n");
+  EXPECT_EQ(message, "Invalid contructor in formula (while printing)");
+}
+
+TEST(NotationPrinter, Listings) {
+  Formula* formulae[2] = {parse("Drcp").release(), parse("~Dcrp").release()};
+  testing::internal::CaptureStdout();
+  print_Formulae(formulae, 0);
+  print_Formulae(formulae, 2);
+  std::fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "0 -------------------------------------------\nDrcp\n\n"
+            "1 -------------------------------------------\n(~Dcrp)\n\n");
+
+  testing::internal::CaptureStdout();
+  print_Formula_List(nullptr);
+  Formula_List* list = cons_Formula(formulae[0], cons_Formula(formulae[1], nullptr));
+  print_Formula_List(list);
+  std::fflush(stdout);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n[  ]\n\n[  , Drcp , (~Dcrp) ]\n");
+  free_Formula_List(list);
+  for (Formula* formula : formulae) free_Formula(formula);
+}
+
+// Printed text reads back as an equal tree for every tree that keeps to
+// the printable limits: random trees with letters a to z as time variables.
+TEST(NotationPrinter, PrintedFormReadsBack) {
+  seed_random(4242);
+  for (int i = 0; i < 2000; ++i) {
+    Scope agents, times;
+    init_variables(agents, times);
+    Tree tree(random_Formula(agents, times));
+    std::vector<Formula*> pending{tree.get()};
+    while (!pending.empty()) {
+      Formula* node = pending.back();
+      pending.pop_back();
+      if (!node) continue;
+      if (node->time == '{') node->time = 'q';
+      if (node->variable == '{') node->variable = 'q';
+      pending.push_back(node->left);
+      pending.push_back(node->right);
+    }
+    std::string printed = format_Formula(tree.get());
+    Tree back = parse(printed);
+    ASSERT_TRUE(equal_Formula(tree.get(), back.get())) << printed;
+  }
+}

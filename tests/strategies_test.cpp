@@ -1,0 +1,2 @@
+// Placeholder until the strategy library lands.
+#include <gtest/gtest.h>
