@@ -19,13 +19,27 @@ Formula* copy_fields(const Formula* old) {
 }
 
 template <bool OverTime>
+Formula* substitute(const Formula* old, int32_t variable, int32_t value);
+
+// Fills one operand of a new node; on failure the node and all of it go.
+template <bool OverTime>
+void substitute_operand(Formula* node, Formula** operand, const Formula* old, int32_t variable, int32_t value) {
+  try {
+    *operand = substitute<OverTime>(old, variable, value);
+  } catch (...) {
+    free_Formula(node);
+    throw;
+  }
+}
+
+template <bool OverTime>
 Formula* substitute(const Formula* old, int32_t variable, int32_t value) {
   switch (old->type) {
     case AND:
     case OR: {
       Formula* node = copy_fields(old);
-      node->left = substitute<OverTime>(old->left, variable, value);
-      node->right = substitute<OverTime>(old->right, variable, value);
+      substitute_operand<OverTime>(node, &node->left, old->left, variable, value);
+      substitute_operand<OverTime>(node, &node->right, old->right, variable, value);
       return node;
     }
     case NOT:
@@ -36,7 +50,7 @@ Formula* substitute(const Formula* old, int32_t variable, int32_t value) {
       bool same_family = OverTime ? is_time_quantifier(old->type) : is_agent_quantifier(old->type);
       if (same_family && old->variable == variable) return substitute<OverTime>(old->left, variable, value);
       Formula* node = copy_fields(old);
-      node->left = substitute<OverTime>(old->left, variable, value);
+      substitute_operand<OverTime>(node, &node->left, old->left, variable, value);
       return node;
     }
     case DEFECTED: {
