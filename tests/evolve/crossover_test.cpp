@@ -141,8 +141,8 @@ TEST(UpdateFormulae, RepairKeepsEveryReferenceBound) {
   Test_History history;
   Result results[MAX_POP];
   testing::internal::CaptureStdout();
-  for (int generation = 0; generation < 60; ++generation) {
-    simulate_rounds(history.data(), formulae, pop, 10);
+  for (int generation = 0; generation < 100; ++generation) {
+    simulate(history.data(), formulae, pop);
     get_Results(history.data(), results, pop);
     update_Formulae(results, formulae, pop);
     for (int32_t i = 0; i < pop; ++i) ASSERT_TRUE(all_references_bound(formulae[i])) << generation;
