@@ -6,11 +6,11 @@
 #include "game/history.h"
 
 void simulate(int32_t* history, Formula* const* formulae, int32_t pop) {
-  simulate_rounds(history, formulae, pop, ROUNDS);
+  std::fputs(">simulating\n", stdout);
+  play_rounds(history, formulae, pop, ROUNDS);
 }
 
-void simulate_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds) {
-  std::fputs(">simulating\n", stdout);
+void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds) {
   reset_history(history);
   for (int32_t time = 0; time < rounds; ++time)
     for (agent row = 0; row < pop; ++row)

@@ -17,11 +17,12 @@ struct Result {
   int32_t score;
 };
 
-// Prints ">simulating", resets the history and plays ROUNDS rounds.
+// Prints ">simulating", then plays a tournament of ROUNDS rounds.
 void simulate(int32_t* history, Formula* const* formulae, int32_t pop);
 
-// The same with a given number of rounds (at most HISTORY_TIMES - 1).
-void simulate_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds);
+// Resets the history and plays `rounds` rounds (at most HISTORY_TIMES),
+// printing nothing.
+void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds);
 
 // Tallies every round recorded in the history into results 0 to pop - 1.
 void get_Results(const int32_t* history, Result* results, int32_t pop);
