@@ -1,5 +1,6 @@
 #include "game/evaluate.h"
 
+#include "game/random_trees.h"
 #include "game/substitution.h"
 #include "test_support.h"
 
@@ -26,45 +27,6 @@ void expect_same_evaluation(const int32_t* history, const Formula* formula, int3
   ASSERT_EQ(direct_draws, copied_draws) << format_Formula(formula);
   ASSERT_EQ(direct_next, draw_random());
 }
-
-// Random trees of every kind over a few letters, shared by both families
-// and by quantifiers and atoms, with unbound letters and the letters a and
-// b that collide with player indices 97 and 98.
-struct Tree_Maker {
-  std::mt19937 rng;
-  int quantifiers_left = 0;
-  int pick(int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); }
-
-  int32_t letter() {
-    const int32_t letters[] = {'a', 'b', 'd', 's', 'x'};
-    return letters[pick(5)];
-  }
-
-  Formula* make(int depth) {
-    int kind = depth <= 0 ? DEFECTED + pick(2) : 1 + pick(9);
-    if (is_agent_quantifier(kind) || is_time_quantifier(kind)) {
-      if (quantifiers_left == 0) kind = DEFECTED;
-      else --quantifiers_left;
-    }
-    Formula* node = new_Formula(kind);
-    if (kind == DEFECTED) {
-      const agent agents[] = {ROW, COLUMN, 'a', 'b', 'd', 'x', 5, 200};
-      const int32_t times[] = {PREV_TIME, PREV_TIME, 0, 's', 'x', 'a'};
-      node->player1 = agents[pick(8)];
-      node->player2 = agents[pick(8)];
-      node->time = times[pick(6)];
-      node->time_mod = pick(10) == 0 ? 60 : pick(5) - 3;
-    } else if (kind == CHANCE) {
-      const double chances[] = {0.0, 0.3, 0.5, 1.0, 1.5};
-      node->chance = chances[pick(5)];
-    } else {
-      node->variable = letter();
-      node->left = make(depth - 1);
-      if (is_binary(kind)) node->right = make(depth - 1);
-    }
-    return node;
-  }
-};
 
 }  // namespace
 
