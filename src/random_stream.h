@@ -5,14 +5,24 @@
 #pragma once
 
 #include <cstdint>
+#include <random>
 
 constexpr int32_t DEFAULT_SEED = 777;
 constexpr int32_t DRAW_MAX = 32767;
 
-void seed_random(int32_t seed);
+struct Random_Stream {
+  std::mt19937 engine{static_cast<uint32_t>(DEFAULT_SEED)};
+  uint64_t draws = 0;  // made since the program started; lets tests compare draw sequences
+};
+
+inline Random_Stream random_stream;
+
+inline void seed_random(int32_t seed) { random_stream.engine.seed(static_cast<uint32_t>(seed)); }
 
 // The next draw, from 0 to DRAW_MAX inclusive.
-int32_t draw_random();
+inline int32_t draw_random() {
+  ++random_stream.draws;
+  return static_cast<int32_t>(random_stream.engine() >> 17);
+}
 
-// Draws made since the program started; lets tests compare draw sequences.
-uint64_t draws_made();
+inline uint64_t draws_made() { return random_stream.draws; }

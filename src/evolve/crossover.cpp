@@ -1,5 +1,6 @@
 #include "evolve/crossover.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -36,19 +37,35 @@ Formula** operand_of(Formula* node) {
 
 }  // namespace
 
-agent choose_parent(const Result* results, int32_t pop) {
-  int64_t total_score = 0;
-  for (int32_t player = 0; player < pop; ++player) total_score += results[player].score;
-  // Nobody scored (a lone player plays no games): choose uniformly.
-  if (total_score == 0) return pop > 0 ? draw_random() % pop : 0;
-  int64_t random_num = draw_below(total_score);
+namespace {
+
+// The running scores of the players, for roulette-wheel selection.
+struct Roulette {
+  int64_t running[MAX_POP];
+  int32_t pop;
+};
+
+Roulette make_roulette(const Result* results, int32_t pop) {
+  Roulette wheel{{}, pop};
   int64_t running_score = 0;
-  for (agent player = 0; player < pop; ++player) {
-    running_score += results[player].score;
-    if (random_num < running_score) return player;
-  }
-  error("failure in choosing parent");
+  for (int32_t player = 0; player < pop; ++player) wheel.running[player] = running_score += results[player].score;
+  return wheel;
 }
+
+// The first player whose running score exceeds a draw below the total.
+agent spin(const Roulette& wheel) {
+  int64_t total_score = wheel.pop > 0 ? wheel.running[wheel.pop - 1] : 0;
+  // Nobody scored (a lone player plays no games): choose uniformly.
+  if (total_score == 0) return wheel.pop > 0 ? draw_random() % wheel.pop : 0;
+  int64_t random_num = draw_below(total_score);
+  const int64_t* parent = std::upper_bound(wheel.running, wheel.running + wheel.pop, random_num);
+  if (parent == wheel.running + wheel.pop) error("failure in choosing parent");
+  return static_cast<agent>(parent - wheel.running);
+}
+
+}  // namespace
+
+agent choose_parent(const Result* results, int32_t pop) { return spin(make_roulette(results, pop)); }
 
 Formula_List* flatten_Formula(Formula* formula, Formula_List* formula_list) {
   std::vector<Formula*> pending{formula};
@@ -93,9 +110,10 @@ Formula* cross_over(const Formula* parent1, const Formula* parent2) {
 void update_Formulae(const Result* results, Formula** formulae, int32_t pop) {
   std::fputs("updating formulae\n", stdout);
   Formula* new_formulae[MAX_POP] = {};
+  const Roulette wheel = make_roulette(results, pop);
   for (int32_t player = 0; player < pop; ++player) {
-    agent parent1 = choose_parent(results, pop);
-    agent parent2 = choose_parent(results, pop);
+    agent parent1 = spin(wheel);
+    agent parent2 = spin(wheel);
     new_formulae[player] = cross_over(formulae[parent1], formulae[parent2]);
   }
   for (int32_t player = 0; player < pop; ++player) {

@@ -44,6 +44,10 @@ struct Node_Info {
   bool transparent = false;  // a quantifier whose letter is bound above it
   bool pure = true;           // no CHANCE atom inside
   bool conflict_free = true;  // no atom inside reads a cell its player writes this round
+  // Reads only times from a time variable plus at most one, or before round
+  // 0, and holds no loop over times of its own: its value at a given value
+  // of the variables never changes once those times are played.
+  bool settled = true;
   Deps deps;
   Term player1{}, player2{}, time{};
 };
@@ -170,6 +174,8 @@ void analyse(const Formula* root, Analysis& a) {
           info.conflict_free = false;
           a.conflict_atoms.push_back({info.time, node->time_mod});
         }
+        info.settled = info.time.kind == TERM_SLOT ? node->time_mod <= 1
+                       : info.time.kind == TERM_CONST && int64_t{info.time.value} + node->time_mod < 0;
         break;
       case CHANCE:
         info.pure = false;
@@ -179,12 +185,14 @@ void analyse(const Formula* root, Analysis& a) {
         info.size += left.size;
         info.pure = left.pure;
         info.conflict_free = left.conflict_free;
+        info.settled = left.settled && !(info.loop >= 0 && is_time_quantifier(node->type));
         info.deps = left.deps;
         if (is_binary(node->type)) {
           const Node_Info& right = a.info[frame.id + 1 + left.size];
           info.size += right.size;
           info.pure = info.pure && right.pure;
           info.conflict_free = info.conflict_free && right.conflict_free;
+          info.settled = info.settled && right.settled;
           info.deps.add(right.deps);
         }
         if (info.loop >= 0) {
@@ -289,6 +297,7 @@ void emit_program(Emitter& e, const Formula* root) {
         Instruction chance = op(OP_CHANCE);
         chance.chance = node->chance;
         e.emit(chance, 1);
+        p.draws_once = !p.draws && e.open_loops.empty();
         p.draws = true;
         done = true;
         break;
@@ -336,7 +345,8 @@ void emit_program(Emitter& e, const Formula* root) {
             f.marker = -1;
             push_child(node->left, f.id + 1, self);
           } else {
-            p.loops[self.loop] = {over_time, forall, 0, 0};
+            bool incremental = over_time && e.open_loops.empty() && body.pure && body.settled;
+            p.loops[self.loop] = {over_time, forall, incremental, 0, 0};
             f.marker = e.emit(op(OP_LOOP_BEGIN, self.loop), 0);
             p.loops[self.loop].body = e.here();
             e.open_loops.push_back(self.loop);

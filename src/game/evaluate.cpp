@@ -104,8 +104,6 @@ int eval(const Decision& d, const Formula* f, const Binding* bindings) {
 
 }  // namespace
 
-int chance_holds(double chance) { return static_cast<double>(draw_random()) < chance * 32767.0 ? 1 : 0; }
-
 void invalid_kind_while_evaluating(int32_t type) {
   std::fflush(stdout);
   std::fprintf(stderr, "%d\n", type);

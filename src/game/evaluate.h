@@ -8,12 +8,13 @@
 #include <cstdint>
 
 #include "formula/formula.h"
+#include "random_stream.h"
 
 int evaluate(const int32_t* history, const Formula* formula, int32_t pop, agent row, agent column,
              int32_t prev_time);
 
 // The CHANCE atom's test: one draw, true when below chance times 32767.
-int chance_holds(double chance);
+inline int chance_holds(double chance) { return static_cast<double>(draw_random()) < chance * 32767.0 ? 1 : 0; }
 
 // Fatal error for a node of unknown kind met while evaluating.
 [[noreturn]] void invalid_kind_while_evaluating(int32_t type);

@@ -41,6 +41,11 @@ void init_Program_State(const Program& program, Program_State& state) {
   state.value.assign(program.loops.size(), 0);
   state.folded.assign(program.loops.size(), NO_PLAYERS);
   state.loop_outer.assign(program.loops.size(), NO_PLAYERS);
+  state.loop_saved_column.assign(program.loops.size(), EVERYONE);
+  state.settled.assign(program.loops.size(), NO_PLAYERS);
+  state.settled_next.assign(program.loops.size(), 0);
+  state.settled_seen.assign(program.loops.size(), INT32_MAX);  // so that the first round starts afresh
+  state.extending.assign(program.loops.size(), 0);
   state.outer.assign(static_cast<size_t>(program.max_nesting) + 1, NO_PLAYERS);
   state.remembered.assign(program.memos.size() * MEMO_KEYS, NO_PLAYERS);
   state.remembered_at.assign(program.memos.size() * MEMO_KEYS, 0);
@@ -71,7 +76,18 @@ Mask execute_Program(const Program& program, Program_State& state, const Batch& 
         ++pc;
         break;
       case OP_CHANCE:
-        *++top = all_or_none(chance_holds(in.chance));
+        if (column >= 0) {
+          *++top = all_or_none(chance_holds(in.chance));
+        } else {
+          // The only draw of each decision: one per opponent reaching it, in order.
+          Mask holds = NO_PLAYERS;
+          for (Mask left = valid; !is_empty(left);) {
+            int32_t player = first_player(left);
+            left = left & ~player_bit(player);
+            if (chance_holds(in.chance)) holds = holds | player_bit(player);
+          }
+          *++top = holds;
+        }
         ++pc;
         break;
       case OP_CONST:
@@ -114,6 +130,27 @@ Mask execute_Program(const Program& program, Program_State& state, const Batch& 
         break;
       case OP_LOOP_BEGIN: {
         const Loop& loop = program.loops[in.index];
+        if (loop.incremental && batch.prev_time > 0) {
+          // Add the times played since the last round, for every opponent.
+          if (batch.prev_time < state.settled_seen[in.index]) {
+            state.settled[in.index] = all_or_none(loop.forall);
+            state.settled_next[in.index] = 0;
+          }
+          state.settled_seen[in.index] = batch.prev_time;
+          if (state.settled_next[in.index] >= batch.prev_time) {
+            *++top = state.settled[in.index];
+            pc = in.target;
+            break;
+          }
+          state.extending[in.index] = 1;
+          state.loop_outer[in.index] = valid;
+          state.loop_saved_column[in.index] = column;
+          column = EVERYONE;
+          valid = everyone;
+          state.value[in.index] = state.settled_next[in.index];
+          ++pc;
+          break;
+        }
         int32_t first = loop.over_time ? (batch.prev_time <= 0 ? -1 : 0) : next_candidate(0, batch, column);
         if (!loop.over_time && first < 0) {
           *++top = all_or_none(loop.forall);
@@ -130,6 +167,22 @@ Mask execute_Program(const Program& program, Program_State& state, const Batch& 
         const Loop& loop = program.loops[in.index];
         int32_t current = state.value[in.index];
         Mask body = *top--;
+        if (state.extending[in.index]) {
+          Mask& settled = state.settled[in.index];
+          settled = loop.forall ? settled & body : settled | body;
+          state.settled_next[in.index] = current + 1;
+          if (current + 1 < batch.prev_time) {
+            state.value[in.index] = current + 1;
+            pc = loop.body;
+            break;
+          }
+          state.extending[in.index] = 0;
+          column = state.loop_saved_column[in.index];
+          valid = state.loop_outer[in.index];
+          *++top = settled;
+          ++pc;
+          break;
+        }
         Mask& folded = state.folded[in.index];
         // An opponent is never its own candidate.
         Mask excluded = loop.over_time ? NO_PLAYERS : player_bit(current);

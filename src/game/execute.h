@@ -16,6 +16,13 @@ struct Program_State {
   std::vector<int32_t> value;  // each loop's current candidate
   std::vector<Mask> folded;    // each loop's value so far
   std::vector<Mask> loop_outer;  // the opponents that mattered when each loop began
+  std::vector<int32_t> loop_saved_column;
+  // Incremental loops: the value folded over the times before `next`, for
+  // the round looking back from `seen`; `extending` while adding times.
+  std::vector<Mask> settled;
+  std::vector<int32_t> settled_next;
+  std::vector<int32_t> settled_seen;
+  std::vector<uint8_t> extending;
   std::vector<Mask> outer;       // the same for operands and remembered values
   std::vector<Mask> remembered;       // per memo: 128 keys
   std::vector<uint64_t> remembered_at;  // the batch each value belongs to

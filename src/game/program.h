@@ -51,6 +51,11 @@ struct Instruction {
 struct Loop {
   bool over_time;
   bool forall;
+  // A time loop outside every other loop whose body draws nothing and reads
+  // only rounds already played, at times given by its own variable: the
+  // body's value at a time never changes, so each round adds one time to
+  // the value folded so far instead of folding them all again.
+  bool incremental;
   int32_t body;  // first instruction of the body
   int32_t end;   // the instruction after OP_LOOP_END
 };
@@ -78,6 +83,9 @@ struct Program {
   int32_t max_stack = 0;
   int32_t max_nesting = 0;  // of the operands and remembered values being worked out
   bool draws = false;  // holds a CHANCE atom that can be reached
+  // At most one draw per decision: one CHANCE atom, outside every loop, so
+  // that drawing for each opponent in turn keeps the order of the draws.
+  bool draws_once = false;
 };
 
 Program compile_Formula(const Formula* formula, int32_t pop);

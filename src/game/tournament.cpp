@@ -10,6 +10,7 @@
 
 #include "game/evaluate.h"
 #include "game/history.h"
+#include "game/mask.h"
 #include "game/substitution.h"
 
 void simulate(int32_t* history, Formula* const* formulae, int32_t pop) {
@@ -42,11 +43,11 @@ void reset_unwritten(int32_t* history, int32_t pop, int32_t rounds) {
     reset_history(history);
     return;
   }
-  for (int32_t time = 0; time < rounds; ++time)
-    for (agent player = 0; player < HISTORY_PLAYERS; ++player) {
-      int32_t* block = history + SLOT_CELLS * time + 99 * player;
-      std::fill(block + (player < pop ? pop - 1 : 0), block + 99, NO_ACTION);
-    }
+  for (int32_t time = 0; time < rounds; ++time) {
+    int32_t* slot = history + SLOT_CELLS * time;
+    for (agent player = 0; player < pop; ++player) std::fill(slot + 99 * player + pop - 1, slot + 99 * (player + 1), NO_ACTION);
+    std::fill(slot + 99 * pop, slot + SLOT_CELLS, NO_ACTION);
+  }
   std::fill(history + SLOT_CELLS * rounds, history + HISTORY_CELLS, NO_ACTION);
 }
 
@@ -56,7 +57,7 @@ void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_
   reset_unwritten(history, pop, rounds);
   if (pop < 2) return;
   Bit_History bits;
-  init_bit_history(bits);
+  init_bit_history(bits, rounds);
   std::vector<Program> programs(static_cast<size_t>(pop));
   std::vector<Program_State> states(static_cast<size_t>(pop));
   for (agent row = 0; row < pop; ++row) {
@@ -69,12 +70,13 @@ void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_
     for (agent row = 0; row < pop; ++row) {
       const Program& program = programs[row];
       Batch decisions{&bits, pop, row, time - 1, ++batch};
-      if (!program.draws && !reads_current_round(program, time)) {
+      if ((!program.draws || program.draws_once) && !reads_current_round(program, time)) {
         record_row(bits, history, pop, row, execute_Program(program, states[row], decisions, -1));
         continue;
       }
-      // Draws must come in the order of the opponents, and a player that
-      // reads its own moves of this round sees each one as it is made.
+      // Draws must come in the order of the opponents, decision by decision,
+      // and a player that reads its own moves of this round sees each one as
+      // it is made.
       for (agent column = 0; column < pop; ++column) {
         if (column == row) continue;
         Mask move = execute_Program(program, states[row], decisions, column);
@@ -88,8 +90,6 @@ void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_
 #endif
 
 namespace {
-constexpr int32_t MAX_PLAYERS = HISTORY_PLAYERS;
-
 // The rounds recorded: a round was played exactly when the first cell of its
 // slot (player 0 against player 1) holds an action.
 int32_t rounds_recorded(const int32_t* history) {
@@ -101,46 +101,37 @@ int32_t rounds_recorded(const int32_t* history) {
 
 namespace {
 
-// Tallies one recorded round from sums: with A[r][c] true when r's move
-// against c reads as defection, player r has sum over c of A[r][c] own
-// defections, of A[c][r] defections against it, and of both the mutual
-// ones; the four outcomes follow from these three counts.
-void tally_round(const int32_t* slot, int32_t pop, int32_t* own, int32_t* suffered, int32_t* mutual) {
+// Tallies one recorded round: with the set of opponents each player's move
+// reads as defection against, and its transpose, the set of players whose
+// move against it does, the four outcomes are counts of their overlaps.
+void tally_round(const int32_t* slot, int32_t pop, Result* results) {
+  Mask own[128], suffered[128];
+  for (agent row = 0; row < 128; ++row)
+    own[row] = row < pop ? insert_player(read_cells(slot + 99 * row, pop - 1), row) : NO_PLAYERS;
+  std::copy(own, own + 128, suffered);
+  transpose_players(suffered);
+  const Mask everyone = first_players(pop);
   for (agent row = 0; row < pop; ++row) {
-    const int32_t* cells = slot + 99 * row;
-    int32_t sum = 0;
-    for (agent k = 0; k < row; ++k) {
-      int32_t defect = cells[k] != 0;
-      sum += defect;
-      suffered[k] += defect;
-    }
-    for (agent k = row; k < pop - 1; ++k) {
-      int32_t defect = cells[k] != 0;
-      sum += defect;
-      suffered[k + 1] += defect;
-    }
-    own[row] += sum;
-    // Pairs with higher opponents: A[row][column] and A[column][row].
-    for (agent column = row + 1; column < pop; ++column) {
-      int32_t both = (cells[column - 1] != 0) & (slot[99 * column + row] != 0);
-      mutual[row] += both;
-      mutual[column] += both;
-    }
+    Mask opponents = everyone & ~player_bit(row);
+    int32_t mine = count_players(own[row] & opponents);
+    int32_t theirs = count_players(suffered[row] & opponents);
+    int32_t both = count_players(own[row] & suffered[row] & opponents);
+    Result& result = results[row];
+    result.t += mine - both;
+    result.p += both;
+    result.s += theirs - both;
+    result.r += pop - 1 - mine - theirs + both;
   }
 }
 
 }  // namespace
 
 void get_Results(const int32_t* history, Result* results, int32_t pop) {
-  int32_t own[MAX_PLAYERS] = {}, suffered[MAX_PLAYERS] = {}, mutual[MAX_PLAYERS] = {};
+  for (agent player = 0; player < pop; ++player) results[player] = Result{};
   const int32_t rounds = pop < 2 ? 0 : rounds_recorded(history);
-  for (int32_t time = 0; time < rounds; ++time) tally_round(history + SLOT_CELLS * time, pop, own, suffered, mutual);
+  for (int32_t time = 0; time < rounds; ++time) tally_round(history + SLOT_CELLS * time, pop, results);
   for (agent player = 0; player < pop; ++player) {
     Result& result = results[player];
-    result.p = mutual[player];
-    result.t = own[player] - mutual[player];
-    result.s = suffered[player] - mutual[player];
-    result.r = rounds * (pop - 1) - own[player] - suffered[player] + mutual[player];
     result.score = 5 * result.t + 3 * result.r + result.p;
   }
 }
