@@ -15,3 +15,9 @@ struct Fatal_Error : std::runtime_error {
 
 // A diagnostic aid: writes the message and a newline to standard error.
 void debug(const std::string& message);
+
+// The driver's side of the convention, shared by the program and its
+// companion tools: returns what `body` returns, or, when it fails (a fatal
+// error, or memory running out), flushes standard output, writes
+// "Error: <message>" to standard error and returns 1.
+int run_reporting_failures(int (*body)(int argc, char** argv), int argc, char** argv);

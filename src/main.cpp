@@ -7,7 +7,6 @@
 // and exit status 1.
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "error.h"
 #include "evolve/crossover.h"
@@ -85,20 +84,6 @@ int run(int argc, char** argv) {
   return 0;
 }
 
-int fail(const char* message) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "Error: %s\n", message);
-  return 1;
-}
-
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    return run(argc, argv);
-  } catch (const Fatal_Error& failure) {
-    return fail(failure.what());
-  } catch (const std::bad_alloc&) {
-    return fail("out of memory");
-  }
-}
+int main(int argc, char** argv) { return run_reporting_failures(run, argc, argv); }

@@ -1,0 +1,16 @@
+// The explanation of one strategy: its canonical form, its tree as an
+// indented outline, what each quantifier binds, the letters nothing binds,
+// the atoms that read the current round or beyond, its chance atoms and its
+// first moves against three classic opponents. Every line is indented by
+// two blanks; the file's name and text lines come before it.
+#pragma once
+
+#include <string>
+
+#include "formula/formula.h"
+
+std::string explain_Formula(Formula* formula);
+
+// The number of the 32768 possible draws for which a CHANCE atom of the
+// given probability is true.
+int32_t chance_true_draws(double chance);

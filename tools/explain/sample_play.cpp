@@ -1,0 +1,32 @@
+#include "sample_play.h"
+
+#include <memory>
+#include <vector>
+
+#include "formula/notation_reader.h"
+#include "game/history.h"
+#include "game/tournament.h"
+#include "random_stream.h"
+
+const Sample_Opponent sample_opponents[SAMPLE_OPPONENTS] = {
+    {"always cooperate", "Dcrp&~Dcrp"},
+    {"always defect", "Dcrp|~Dcrp"},
+    {"tit for tat", "Dcrp"},
+};
+
+namespace {
+struct Tree_Deleter {
+  void operator()(Formula* formula) const { free_Formula(formula); }
+};
+}  // namespace
+
+std::string sample_moves(Formula* formula, const Sample_Opponent& opponent) {
+  std::unique_ptr<Formula, Tree_Deleter> rival(parse_Formula(opponent.notation));
+  Formula* players[2] = {formula, rival.get()};
+  std::vector<int32_t> history(HISTORY_CELLS);
+  seed_random(DEFAULT_SEED);
+  play_rounds(history.data(), players, 2, ROUNDS);
+  std::string moves;
+  for (int32_t time = 0; time < SAMPLE_MOVES; ++time) moves += get_action(history.data(), 0, 1, time) ? 'D' : 'C';
+  return moves;
+}

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# ipdlogic-plot end to end: its figures for seeded runs checked against the
+# tables and listings of those runs, the PNG, and input it must refuse.
+#
+#   plot_test.sh PROGRAM PLOT SOURCE_DIR
+set -u
+program=$1
+plot=$2
+strategies="$3/strategies"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# The figures of every printed generation, computed here from the output
+# itself: the generation is the number of tournaments begun, less one; a
+# listed formula's size is its count of "(", "D" and "R", which holds for
+# formulae whose letters are lower case.
+expected_csv() {
+  awk '
+    /^>simulating$/ { tournaments++ }
+    /^[0-9]+ -------------------------------------------$/ {
+      if (!listing) { nodes = 0; listed = 0 }
+      listing = 1; getline formula; nodes += gsub(/[(DR]/, "", formula); listed++; next
+    }
+    /^  player / { in_table = 1; n = 0; getline; next }
+    in_table && /^-+$/ {
+      for (i = 2; i <= n; i++)
+        for (j = i; j > 1 && scores[j - 1] > scores[j]; j--) { t = scores[j]; scores[j] = scores[j - 1]; scores[j - 1] = t }
+      median = n % 2 ? scores[(n + 1) / 2] : (scores[n / 2] + scores[n / 2 + 1]) / 2
+      printf "%d,%d,%s,%d,%.2f\n", tournaments - 1, scores[1], median, scores[n], nodes / listed
+      delete scores; in_table = 0; listing = 0; next
+    }
+    in_table { scores[++n] = $6 }
+    BEGIN { print "generation,min_score,median_score,max_score,mean_size" }
+  ' "$1"
+}
+
+for seed in 11 42; do
+  "$program" -r -e -s "$seed" > "run$seed"
+  "$plot" --csv "run$seed" > "csv$seed" 2> err || fail "seed $seed: status $?: $(cat err)"
+  expected_csv "run$seed" > "expected$seed"
+  cmp -s "csv$seed" "expected$seed" || { fail "seed $seed: CSV differs from the run's tables"; diff "expected$seed" "csv$seed"; }
+  [ "$(cut -d, -f1 "csv$seed" | tr '\n' ' ')" = "generation 0 9 19 29 39 49 59 69 79 89 99 " ] ||
+    fail "seed $seed: generations"
+done
+"$plot" --csv < run11 > piped || fail "CSV from a pipe: status"
+cmp -s piped csv11 || fail "CSV from a pipe differs from CSV from a file"
+"$plot" --csv -o written run11 || fail "CSV to a file: status"
+cmp -s written csv11 || fail "CSV written to a file differs"
+
+# The library run's generation 0: its table is the classic tournament's
+# (minimum 986, maximum 1448, middle scores 1324 and 1332), and its twelve
+# formulae have 46 nodes.
+ls "$strategies"/*.txt | "$program" -e > library
+[ "$("$plot" --csv library | sed -n 2p)" = "0,986,1328,1448,3.83" ] || fail "library: $("$plot" --csv library | sed -n 2p)"
+
+# Letters at fixed places are never structure: (A(D()p) has 2 nodes.
+printf 'A(D()p)' > parens.txt
+printf 'Dcrp' > tft.txt
+printf "E's Dcrs | Dcrp" > grudger.txt
+printf 'parens.txt tft.txt grudger.txt' | "$program" -e > letters
+[ "$("$plot" --csv letters | sed -n 2p | cut -d, -f5)" = "2.33" ] || fail "sizes with parentheses as letters"
+
+# The PNG: written to a file or to standard output, 1600 x 1200 pixels.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 "x" $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }'; }
+if /usr/bin/python3 -c 'import matplotlib' 2> /dev/null; then
+  "$plot" --seed 11 -o run11.png run11 || fail "PNG: status"
+  "$program" -r -e -s 11 | "$plot" --seed 11 > piped.png || fail "PNG from a pipe: status"
+  [ "$(head -c 8 run11.png | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ] || fail "PNG: not a PNG file"
+  [ "$(png_size run11.png)" = "1600x1200" ] || fail "PNG: size $(png_size run11.png)"
+  [ "$(stat -c %s run11.png)" -gt 20000 ] || fail "PNG: only $(stat -c %s run11.png) bytes"
+  cmp -s run11.png piped.png || fail "PNG from a pipe differs"
+else
+  fail "matplotlib is missing: no PNG checked (install python3-matplotlib)"
+fi
+
+# Input that holds no generation to plot, or a broken one, is refused.
+refused() {
+  local name=$1
+  shift
+  "$plot" --csv "$@" > refused.out 2> refused.err
+  [ $? = 1 ] || fail "$name: not refused"
+  [ -s refused.out ] && fail "$name: wrote output"
+  grep -q '^ipdlogic-plot: ' refused.err || fail "$name: no message"
+}
+refused "empty input" /dev/null
+ls "$strategies"/*.txt | "$program" > tournament
+refused "a tournament without listings" tournament
+head -n "$(grep -n -m 2 '^  player ' run11 | tail -n 1 | cut -d: -f1)" run11 > cut_short
+refused "output ending inside a table" cut_short
+refused "a missing file" no_such_file
+sed '0,/^3 ------/s/^3 ------/7 ------/' run11 > renumbered
+refused "a listing numbered out of order" renumbered
+sed '0,/^(/s/^(/(&/' run11 > broken_formula
+refused "a formula that does not close" broken_formula
+
+[ "$failures" = 0 ] && echo "all plot checks passed"
+exit $((failures > 0))
