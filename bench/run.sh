@@ -5,13 +5,19 @@
 # Runs alternate between the programs so that they share the machine's
 # noise; the table gives medians and ratios.
 #
-#   bench/run.sh [RUNS]      (default 11; the slow baseline runs fewer times)
+#   bench/run.sh [RUNS [WORKLOAD...]]
 #
+# RUNS defaults to 11 (the slow baseline runs at most 3 times, and once over
+# the random evolution sweep); WORKLOADs are quantified, classic,
+# classic_evolution and random_evolution, all by default.
 # Builds into build-bench/ (release) and writes workloads into a temporary
 # directory. The random evolution sweep with the baseline takes minutes.
 set -euo pipefail
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-11}
+shift || true
+workloads=${*:-quantified classic classic_evolution random_evolution}
+wanted() { [[ " $workloads " == *" $1 "* ]]; }
 slow_runs=$(( runs > 3 ? 3 : runs ))
 sweep_runs=1
 
@@ -80,11 +86,12 @@ sweep() {
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'), $(nproc) cores"
 echo "measuring (runs per workload: $runs, baseline $slow_runs, sweep baseline $sweep_runs) ..."
 
-measure quantified "$work/quantified/names" "$runs" "$slow_runs"
-FLOOR=1 measure classic "$work/classic/names" "$runs" "$runs"
-measure classic_evolution "$work/classic/names" "$runs" "$slow_runs" -e
+if wanted quantified; then measure quantified "$work/quantified/names" "$runs" "$slow_runs"; fi
+if wanted classic; then FLOOR=1 measure classic "$work/classic/names" "$runs" "$runs"; fi
+if wanted classic_evolution; then measure classic_evolution "$work/classic/names" "$runs" "$slow_runs" -e; fi
 
 input=/dev/null
+if wanted random_evolution; then
 sweep_fast=()
 sweep_slow=()
 for ((i = 0; i < slow_runs; ++i)); do
@@ -97,6 +104,7 @@ done
 medians[random_evolution.fast]=$(printf '%s\n' "${sweep_fast[@]}" | median)
 medians[random_evolution.slow]=$(printf '%s\n' "${sweep_slow[@]}" | median)
 rows+=("random_evolution|${#sweep_fast[@]}|${#sweep_slow[@]}")
+fi
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f\n", a / b }'; }
 echo
@@ -113,6 +121,8 @@ for row in "${rows[@]}"; do
   printf '%-34s %6s %12s %6s %14s %8sx\n' "$label" "$n_fast" "${medians[$name.fast]}" "$n_slow" \
     "${medians[$name.slow]}" "$(ratio "${medians[$name.slow]}" "${medians[$name.fast]}")"
 done
-printf '%-34s %6s %12s %6s %14s %8sx\n' "classic floor (hand-written)" "$runs" "${medians[classic.floor]}" "" "" \
-  "$(ratio "${medians[classic.fast]}" "${medians[classic.floor]}")"
-echo "(the last ratio is the program's time over the floor's)"
+if wanted classic; then
+  printf '%-34s %6s %12s %6s %14s %8sx\n' "classic floor (hand-written)" "$runs" "${medians[classic.floor]}" "" "" \
+    "$(ratio "${medians[classic.fast]}" "${medians[classic.floor]}")"
+  echo "(the last ratio is the program's time over the floor's)"
+fi

@@ -386,6 +386,7 @@ Program compile_Formula(const Formula* formula, int32_t pop) {
   bool may_decide_one_by_one = !analysis.info[0].pure || !analysis.conflict_atoms.empty();
   Emitter emitter{program, analysis, pop, may_decide_one_by_one, {}, 0};
   emit_program(emitter, formula);
+  program.single_lookup = program.code.size() == 1 && program.code[0].op == OP_LOOKUP;
   return program;
 }
 

@@ -58,7 +58,15 @@ void init_Program_State(const Program& program, Program_State& state) {
 // is true, a loop's next candidate only where the loop is undecided. Tests
 // and loops stop as soon as nothing valid is left to decide, as evaluating
 // one opponent at a time would; the values outside `valid` are never used.
+namespace {
+Mask lookup(const Instruction& in, const Batch& batch, const Program_State& state) {
+  return lookup_defections(*batch.bits, agent_value(in.player1, batch, state), agent_value(in.player2, batch, state),
+                           time_value(in.time, batch, state) + in.time_mod);
+}
+}  // namespace
+
 Mask execute_Program(const Program& program, Program_State& state, const Batch& batch, int32_t column) {
+  if (program.single_lookup) return lookup(program.code[0], batch, state);  // an atom needs no machine
   const Mask everyone = first_players(batch.pop) & ~player_bit(batch.row);
   Mask valid = column >= 0 ? player_bit(column) : everyone;
   Mask* top = state.stack.data() - 1;
@@ -70,9 +78,7 @@ Mask execute_Program(const Program& program, Program_State& state, const Batch& 
     const Instruction& in = code[pc];
     switch (in.op) {
       case OP_LOOKUP:
-        *++top = lookup_defections(*batch.bits, agent_value(in.player1, batch, state),
-                                   agent_value(in.player2, batch, state),
-                                   time_value(in.time, batch, state) + in.time_mod);
+        *++top = lookup(in, batch, state);
         ++pc;
         break;
       case OP_CHANCE:

@@ -77,6 +77,7 @@ struct Conflict_Atom {
 
 struct Program {
   std::vector<Instruction> code;
+  bool single_lookup = false;  // the whole formula is one DEFECTED atom
   std::vector<Loop> loops;
   std::vector<Memo> memos;
   std::vector<Conflict_Atom> conflict_atoms;

@@ -129,7 +129,8 @@ void tally_round(const int32_t* slot, int32_t pop, Result* results) {
 void get_Results(const int32_t* history, Result* results, int32_t pop) {
   for (agent player = 0; player < pop; ++player) results[player] = Result{};
   const int32_t rounds = pop < 2 ? 0 : rounds_recorded(history);
-  for (int32_t time = 0; time < rounds; ++time) tally_round(history + SLOT_CELLS * time, pop, results);
+  // Latest rounds first: a tournament just played has them still in cache.
+  for (int32_t time = rounds - 1; time >= 0; --time) tally_round(history + SLOT_CELLS * time, pop, results);
   for (agent player = 0; player < pop; ++player) {
     Result& result = results[player];
     result.score = 5 * result.t + 3 * result.r + result.p;
