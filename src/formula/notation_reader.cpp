@@ -1,6 +1,7 @@
 #include "formula/notation_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -40,8 +41,28 @@ void index_operator(Text_Index& index, int op) {
     if (index.text[i] == SPLIT_OPERATORS[op]) positions.at[fill[index.depth[i]]++] = i;
 }
 
+std::string hex_byte(unsigned char byte) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", byte);
+  return text;
+}
+
+// Control characters and bytes beyond ASCII have no meaning in the notation.
+// A multi-byte letter would shift the fixed positions of an atom's
+// characters and so read silently as another formula; reject them instead.
+void check_bytes(std::string_view text) {
+  if (text.size() > MAX_FORMULA_LENGTH)
+    error("formula too long (more than " + std::to_string(MAX_FORMULA_LENGTH) + " characters)");
+  for (size_t i = 0; i < text.size(); ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < '!' || byte > '~')
+      error("byte " + hex_byte(byte) + " at position " + std::to_string(i) + " is not printable ASCII");
+  }
+}
+
 // Rejects text whose parentheses do not nest properly; indexes the rest.
 Text_Index index_text(std::string_view text) {
+  check_bytes(text);
   Text_Index index;
   index.text = text;
   const auto n = static_cast<int32_t>(text.size());
@@ -117,8 +138,9 @@ struct Task {
 
 Formula* make_atom(std::string_view text, int32_t low, int32_t high) {
   if (text[low] == 'R') {
+    double chance = get_chance(text, low, high);  // may fail: before the node exists
     Formula* atom = new_Formula(CHANCE);
-    atom->chance = get_chance(text, low, high);
+    atom->chance = chance;
     return atom;
   }
   if (low + 2 > high) error("atom cut short at position " + std::to_string(low));
@@ -201,13 +223,27 @@ bool is_name_white_space(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// The next white-space separated word of `names`, or false at the end of input.
-bool read_word(std::FILE* names, std::string& word) {
+// Standard input with its count of bytes taken, so that endless input, even
+// endless white space, ends with an error.
+struct Names_Input {
+  std::FILE* file;
+  int64_t bytes = 0;
+};
+
+int next_name_byte(Names_Input& input) {
+  int c = std::getc(input.file);
+  if (c != EOF && ++input.bytes > MAX_NAMES_INPUT_BYTES)
+    error("standard input too long (more than " + std::to_string(MAX_NAMES_INPUT_BYTES) + " bytes)");
+  return c;
+}
+
+// The next white-space separated word of the input, or false at its end.
+bool read_word(Names_Input& names, std::string& word) {
   word.clear();
   int c;
-  while ((c = std::getc(names)) != EOF && is_name_white_space(c)) {
+  while ((c = next_name_byte(names)) != EOF && is_name_white_space(c)) {
   }
-  for (; c != EOF && !is_name_white_space(c); c = std::getc(names)) {
+  for (; c != EOF && !is_name_white_space(c); c = next_name_byte(names)) {
     if (word.size() == MAX_FILE_NAME_LENGTH)
       error("file name too long (more than " + std::to_string(MAX_FILE_NAME_LENGTH) + " characters)");
     word.push_back(static_cast<char>(c));
@@ -235,6 +271,21 @@ std::string read_file(const std::string& file_name) {
   return raw;
 }
 
+// The file's formula text: its characters without white space.
+std::string read_formula_text(const std::string& file_name) {
+  std::string text = strip_white_space(read_file(file_name));
+  if (text.size() > MAX_FORMULA_LENGTH)
+    error("formula too long: " + file_name + " (more than " + std::to_string(MAX_FORMULA_LENGTH) +
+          " characters besides white space)");
+  return text;
+}
+
+Formula* echo_and_parse(const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fputc('\n', stdout);
+  return parse_Formula(text);
+}
+
 }  // namespace
 
 std::string strip_white_space(std::string_view raw) {
@@ -248,21 +299,23 @@ std::string strip_white_space(std::string_view raw) {
 int32_t init_Formulae(Formula** formulae, std::FILE* names) {
   std::fputs("getting players...\n", stdout);
   int32_t pop = 0;
+  size_t total_length = 0;
+  Names_Input input{names};
   std::string word;
-  while (read_word(names, word)) {
+  while (read_word(input, word)) {
     if (pop == MAX_POP) error("too many formula files (at most " + std::to_string(MAX_POP) + ")");
-    formulae[pop] = read_Formula(word);
+    std::string text = read_formula_text(word);
+    total_length += text.size();
+    if (total_length > MAX_TOTAL_FORMULA_LENGTH)
+      error("formula files too long together: " + word + " brings them past " +
+            std::to_string(MAX_TOTAL_FORMULA_LENGTH) + " characters besides white space");
+    formulae[pop] = echo_and_parse(text);
     ++pop;
   }
   return pop;
 }
 
-Formula* read_Formula(const std::string& file_name) {
-  std::string text = strip_white_space(read_file(file_name));
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-  return parse_Formula(text);
-}
+Formula* read_Formula(const std::string& file_name) { return echo_and_parse(read_formula_text(file_name)); }
 
 Formula* make_Formula(std::string_view buffer, int32_t low, int32_t high) {
   return make_indexed(index_text(buffer), low, high);
@@ -281,5 +334,9 @@ int32_t make_time_mod(std::string_view buffer, int32_t low, int32_t high) {
 
 double get_chance(std::string_view buffer, int32_t low, int32_t high) {
   if (low + 1 > high) return 0.0;
-  return text_atof(buffer.substr(low + 1, high - low));
+  double chance = text_atof(buffer.substr(low + 1, high - low));
+  // A NaN compares false with every draw and equal to nothing, so it would
+  // neither play as a probability nor read back from its printed form.
+  if (std::isnan(chance)) error("probability is not a number at position " + std::to_string(low));
+  return chance;
 }

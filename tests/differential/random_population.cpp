@@ -31,6 +31,12 @@ int main(int argc, char** argv) {
     std::FILE* file = std::fopen(name.c_str(), "wb");
     if (!file) return 1;
     std::string text = format_Formula(formula);
+    // The reader takes printable characters only: the small player code
+    // becomes '!' (player 33), the large one '}' (beyond the table).
+    for (char& c : text) {
+      if (c == '\x02') c = '!';
+      if (static_cast<unsigned char>(c) == 200) c = '}';
+    }
     std::fwrite(text.data(), 1, text.size(), file);
     std::fclose(file);
     std::puts(name.c_str());

@@ -150,3 +150,20 @@ TEST(UpdateFormulae, RepairKeepsEveryReferenceBound) {
   testing::internal::GetCapturedStdout();
   for (int32_t i = 0; i < pop; ++i) free_Formula(formulae[i]);
 }
+
+TEST(Crossover, WorksOnVeryDeepTrees) {
+  Tree deep = parse(std::string(300000, '~') + "Dcrp");
+  Formula_List* list = flatten_Formula(deep.get(), nullptr);
+  EXPECT_EQ(length_Formula_List(list), 300000);
+  free_Formula_List(list);
+  // Every child is a chain of "~" around Dcrp, at most twice as deep.
+  seed_random(3);
+  for (int i = 0; i < 10; ++i) {
+    Tree child(cross_over(deep.get(), deep.get()));
+    int64_t negations = size_Formula(child.get()) - 1;
+    EXPECT_LE(negations, 600000);
+    std::string chain;
+    for (int64_t k = 0; k < negations; ++k) chain += "(~";
+    EXPECT_EQ(format_Formula(child.get()), chain + "Dcrp" + std::string(negations, ')'));
+  }
+}

@@ -83,3 +83,15 @@ TEST(Mutation, ChanceAtomsStayAndOffsetsSaturate) {
   bad->left->type = 0;
   EXPECT_EQ(fatal_message([&] { mutate(bad.get()); }), "Invalid contructor in formula (found during mutation)");
 }
+
+TEST(Mutation, WalksVeryDeepTrees) {
+  // Quantifiers all the way down: the path's scope grows with the depth.
+  std::string quantifiers;
+  for (int i = 0; i < 100000; ++i) quantifiers += "Ex";
+  Tree tree = parse(std::string(300000, '~') + quantifiers + "Dzcp");
+  seed_random(seed_where([](int32_t d) { return d % 4 == 0; }));  // "z" gives way to a letter in scope
+  mutate(tree.get());
+  const Formula* atom = tree.get();
+  while (atom->left) atom = atom->left;
+  EXPECT_TRUE(atom->player1 == ROW || atom->player1 == COLUMN || atom->player1 == 'x');
+}

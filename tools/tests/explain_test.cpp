@@ -94,15 +94,10 @@ TEST(Bindings, FreeLettersListAgentsThenTimesByCode) {
   EXPECT_EQ(a.bindings.free_letters[3].letter, 'z');
 }
 
-TEST(Bindings, AbsoluteTimeIsBoundOnlyByAQuantifierOnTheLetterZero) {
-  // Evaluation resolves the time 0 like any letter: a quantifier on the
-  // character 0 binds it.
+TEST(Bindings, AbsoluteTimeIsNoFreeLetter) {
   Analysis plain = analyse("Drc0");
   EXPECT_TRUE(plain.bindings.free_letters.empty());
   EXPECT_FALSE(plain.bindings.time_bound[1]);
-  Analysis nul = analyse(std::string_view("A'\0Drc0", 7));
-  EXPECT_EQ(nul.bindings.quantifiers[0].atoms, (Nodes{2}));
-  EXPECT_TRUE(nul.bindings.time_bound[2]);
 }
 
 std::string reach(std::string_view text) {

@@ -1,0 +1,60 @@
+// Fuzz target for a whole tournament: one to three fuzzed formulae play a
+// few rounds, breed once (crossover and repair), and the children play again.
+//
+// Input: one byte for the rounds (1 to 3), one for the seed, then the
+// formula texts separated by NUL bytes (at most three are read). Three
+// rounds and three players keep every quantifier to a single value, so the
+// cost of a tournament stays linear in the size of its formulae.
+#include <cstdint>
+#include <string_view>
+
+#include "evolve/crossover.h"
+#include "formula/notation_reader.h"
+#include "fuzz_support.h"
+#include "game/history.h"
+#include "game/tournament.h"
+#include "random_stream.h"
+
+namespace {
+
+constexpr int32_t MAX_FUZZED_PLAYERS = 3;
+constexpr int32_t MAX_FUZZED_ROUNDS = 3;
+
+int32_t history[HISTORY_CELLS];
+Result results[MAX_POP];
+
+// Reads up to three formulae; false, with nothing left allocated, when any
+// of them is rejected.
+bool read_players(std::string_view texts, Formula** formulae, int32_t& pop) {
+  pop = 0;
+  while (pop < MAX_FUZZED_PLAYERS) {
+    size_t end = texts.find('\0');
+    formulae[pop] = read_fuzzed(texts.substr(0, end));
+    if (!formulae[pop]) {
+      for (int32_t player = 0; player < pop; ++player) free_Formula(formulae[player]);
+      return false;
+    }
+    ++pop;
+    if (end == std::string_view::npos) break;
+    texts.remove_prefix(end + 1);
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 3) return 0;
+  const int32_t rounds = 1 + data[0] % MAX_FUZZED_ROUNDS;
+  seed_random(data[1]);
+  Formula* formulae[MAX_POP] = {};
+  int32_t pop = 0;
+  if (!read_players(std::string_view(reinterpret_cast<const char*>(data) + 2, size - 2), formulae, pop)) return 0;
+  play_rounds(history, formulae, pop, rounds);
+  get_Results(history, results, pop);
+  update_Formulae(results, formulae, pop);
+  play_rounds(history, formulae, pop, rounds);
+  get_Results(history, results, pop);
+  for (int32_t player = 0; player < pop; ++player) free_Formula(formulae[player]);
+  return 0;
+}
