@@ -7,7 +7,7 @@
 #
 #   bench/run.sh [RUNS [WORKLOAD...]]
 #
-# RUNS defaults to 11 (the slow baseline runs at most 3 times, and once over
+# RUNS defaults to 11 (the slow baseline runs at most 5 times, and once over
 # the random evolution sweep); WORKLOADs are quantified, classic,
 # classic_evolution and random_evolution, all by default.
 # Builds into build-bench/ (release) and writes workloads into a temporary
@@ -18,7 +18,7 @@ runs=${1:-11}
 shift || true
 workloads=${*:-quantified classic classic_evolution random_evolution}
 wanted() { [[ " $workloads " == *" $1 "* ]]; }
-slow_runs=$(( runs > 3 ? 3 : runs ))
+slow_runs=$(( runs > 5 ? 5 : runs ))
 sweep_runs=1
 
 build="$source_dir/build-bench"

@@ -1,5 +1,6 @@
 #include "formula/formula.h"
 
+#include <cstring>
 #include <new>
 #include <utility>
 #include <vector>
@@ -90,6 +91,33 @@ bool equal_Formula(const Formula* a, const Formula* b) {
     pending.emplace_back(x->left, y->left);
   }
   return true;
+}
+
+uint64_t hash_Formula(const Formula* formula) {
+  uint64_t hash = 1469598103934665603ull;
+  auto mix = [&hash](uint64_t value) { hash = (hash ^ value) * 1099511628211ull; };
+  std::vector<const Formula*> pending{formula};
+  while (!pending.empty()) {
+    const Formula* node = pending.back();
+    pending.pop_back();
+    if (!node) {
+      mix(0);
+      continue;
+    }
+    mix(static_cast<uint32_t>(node->type));
+    if (is_agent_quantifier(node->type) || is_time_quantifier(node->type)) mix(static_cast<uint32_t>(node->variable));
+    if (node->type == DEFECTED)
+      for (int32_t field : {node->player1, node->player2, node->time, node->time_mod}) mix(static_cast<uint32_t>(field));
+    if (node->type == CHANCE) {
+      double chance = node->chance == 0.0 ? 0.0 : node->chance;  // -0.0 equals 0.0
+      uint64_t bits;
+      std::memcpy(&bits, &chance, sizeof bits);
+      mix(bits);
+    }
+    pending.push_back(node->right);
+    pending.push_back(node->left);
+  }
+  return hash;
 }
 
 int64_t size_Formula(const Formula* formula) {

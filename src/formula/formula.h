@@ -71,6 +71,9 @@ void free_Formula(Formula* formula);
 // Structural equality of two trees: kinds, the fields each kind uses, shape.
 bool equal_Formula(const Formula* a, const Formula* b);
 
+// A hash of what equal_Formula compares: equal trees hash alike.
+uint64_t hash_Formula(const Formula* formula);
+
 // Number of nodes of a tree.
 int64_t size_Formula(const Formula* formula);
 

@@ -14,7 +14,9 @@ int evaluate(const int32_t* history, const Formula* formula, int32_t pop, agent 
              int32_t prev_time);
 
 // The CHANCE atom's test: one draw, true when below chance times 32767.
-inline int chance_holds(double chance) { return static_cast<double>(draw_random()) < chance * 32767.0 ? 1 : 0; }
+inline double chance_threshold(double chance) { return chance * 32767.0; }
+inline bool draw_is_below(double threshold) { return static_cast<double>(draw_random()) < threshold; }
+inline int chance_holds(double chance) { return draw_is_below(chance_threshold(chance)) ? 1 : 0; }
 
 // Fatal error for a node of unknown kind met while evaluating.
 [[noreturn]] void invalid_kind_while_evaluating(int32_t type);

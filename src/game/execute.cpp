@@ -86,13 +86,13 @@ Mask execute_Program(const Program& program, Program_State& state, const Batch& 
           *++top = all_or_none(chance_holds(in.chance));
         } else {
           // The only draw of each decision: one per opponent reaching it, in order.
-          Mask holds = NO_PLAYERS;
-          for (Mask left = valid; !is_empty(left);) {
-            int32_t player = first_player(left);
-            left = left & ~player_bit(player);
-            if (chance_holds(in.chance)) holds = holds | player_bit(player);
-          }
-          *++top = holds;
+          const double threshold = chance_threshold(in.chance);
+          uint64_t holds[2] = {0, 0};
+          const uint64_t reaching[2] = {valid.low, valid.high};
+          for (int word = 0; word < 2; ++word)
+            for (uint64_t left = reaching[word]; left != 0; left &= left - 1)
+              if (draw_is_below(threshold)) holds[word] |= left & -left;
+          *++top = {holds[0], holds[1]};
         }
         ++pc;
         break;

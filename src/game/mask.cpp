@@ -79,9 +79,17 @@ void transpose_players(Mask* sets) {
 
 void write_cells(Mask a, int32_t* cells, int32_t count) {
   int32_t k = 0;
-  for (uint64_t word : {a.low, a.high})
-    for (int shift = 0; shift < 64 && k + 8 <= count; shift += 8, k += 8)
+  for (uint64_t word : {a.low, a.high}) {
+    if (k + 64 <= count) {
+      for (int shift = 0; shift < 64; shift += 8)
+        std::memcpy(cells + k + shift, BYTE_CELLS[(word >> shift) & 0xff].data(), sizeof(int32_t) * 8);
+      k += 64;
+      continue;
+    }
+    for (int shift = 0; k + 8 <= count; shift += 8, k += 8)
       std::memcpy(cells + k, BYTE_CELLS[(word >> shift) & 0xff].data(), sizeof(int32_t) * 8);
+    break;
+  }
   for (; k < count; ++k) cells[k] = has_player(a, k) ? 1 : 0;
 }
 

@@ -58,17 +58,31 @@ void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_
   if (pop < 2) return;
   Bit_History bits;
   init_bit_history(bits, rounds);
-  std::vector<Program> programs(static_cast<size_t>(pop));
-  std::vector<Program_State> states(static_cast<size_t>(pop));
+  // Players with equal formulae share one program; each has its own state.
+  std::vector<Program> programs;
+  std::vector<const Formula*> compiled;
+  std::vector<uint64_t> hashes;
+  std::vector<const Program*> program_of(static_cast<size_t>(pop));
+  programs.reserve(static_cast<size_t>(pop));
   for (agent row = 0; row < pop; ++row) {
-    programs[row] = compile_Formula(formulae[row], pop);
-    init_Program_State(programs[row], states[row]);
+    uint64_t hash = hash_Formula(formulae[row]);
+    size_t same = 0;
+    while (same < compiled.size() && !(hashes[same] == hash && equal_Formula(compiled[same], formulae[row]))) ++same;
+    if (same == compiled.size()) {
+      programs.push_back(compile_Formula(formulae[row], pop));
+      compiled.push_back(formulae[row]);
+      hashes.push_back(hash);
+    }
+    program_of[row] = &programs[same];
   }
+  std::vector<Program_State> states(static_cast<size_t>(pop));
+  for (agent row = 0; row < pop; ++row)
+    if (!program_of[row]->single_lookup) init_Program_State(*program_of[row], states[row]);
   uint64_t batch = 0;
   for (int32_t time = 0; time < rounds; ++time) {
     start_round(bits, time);
     for (agent row = 0; row < pop; ++row) {
-      const Program& program = programs[row];
+      const Program& program = *program_of[row];
       Batch decisions{&bits, pop, row, time - 1, ++batch};
       if ((!program.draws || program.draws_once) && !reads_current_round(program, time)) {
         record_row(bits, history, pop, row, execute_Program(program, states[row], decisions, -1));

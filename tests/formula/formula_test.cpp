@@ -39,6 +39,11 @@ TEST(Formula, EqualityComparesShapeAndUsedFields) {
   EXPECT_FALSE(equal_Formula(parse("Drcp&Dcrp").get(), parse("Drcp|Dcrp").get()));
   EXPECT_FALSE(equal_Formula(parse("Drcp").get(), nullptr));
   EXPECT_EQ(size_Formula(parse("(Drcp&Dcrp)|~Drcp").get()), 6);
+  // Equal trees hash alike, whatever their unused fields hold.
+  Tree a = parse("Ax(Dxcp-1&R0.25)"), b = parse("Ax(Dxcp-1&R0.25)");
+  b->left->variable = 'q';
+  EXPECT_EQ(hash_Formula(a.get()), hash_Formula(b.get()));
+  EXPECT_NE(hash_Formula(a.get()), hash_Formula(parse("Ax(Dxcp-1&R0.5)").get()));
 }
 
 // Trees far deeper than any call stack could walk: copying, comparing,
