@@ -231,6 +231,28 @@ Instruction op(Op code, int32_t index = 0) {
   return instruction;
 }
 
+// The atom at the end of a run of negations from `node` (pre-order position
+// `id`), with the run's parity, or null when the run ends elsewhere.
+const Formula* negated_atom(const Formula* node, int32_t& id, bool& negate) {
+  negate = false;
+  while (node && node->type == NOT) {
+    negate = !negate;
+    node = node->left;
+    ++id;
+  }
+  return node && node->type == DEFECTED ? node : nullptr;
+}
+
+Instruction lookup_of(const Formula* atom, const Node_Info& info, Op code, bool negate) {
+  Instruction lookup = op(code);
+  lookup.player1 = info.player1;
+  lookup.player2 = info.player2;
+  lookup.time = info.time;
+  lookup.time_mod = atom->time_mod;
+  lookup.negate = negate;
+  return lookup;
+}
+
 bool remember(const Emitter& e, const Node_Info& info, bool atom, bool parent_reusable) {
   if (!info.pure || atom || info.deps.many || info.deps.count > 1) return false;
   // Recomputed for every candidate of a loop its value does not depend on.
@@ -283,16 +305,10 @@ void emit_program(Emitter& e, const Formula* root) {
     int phase = f.phase++;
     bool done = false;
     switch (node->type) {
-      case DEFECTED: {
-        Instruction lookup = op(OP_LOOKUP);
-        lookup.player1 = self.player1;
-        lookup.player2 = self.player2;
-        lookup.time = self.time;
-        lookup.time_mod = node->time_mod;
-        e.emit(lookup, 1);
+      case DEFECTED:
+        e.emit(lookup_of(node, self, OP_LOOKUP, false), 1);
         done = true;
         break;
-      }
       case CHANCE: {
         Instruction chance = op(OP_CHANCE);
         chance.chance = node->chance;
@@ -304,15 +320,16 @@ void emit_program(Emitter& e, const Formula* root) {
       }
       case NOT:
         if (phase == 0) {
-          // A run of negations is one negation or none.
+          // A run of negations is one negation or none; on an atom, part of its lookup.
           int32_t id = f.id;
-          const Formula* operand = node;
-          bool negate = false;
-          while (operand && operand->type == NOT) {
-            negate = !negate;
-            operand = operand->left;
-            ++id;
+          bool negate;
+          if (const Formula* atom = negated_atom(node, id, negate)) {
+            e.emit(lookup_of(atom, info[id], OP_LOOKUP, negate), 1);
+            done = true;
+            break;
           }
+          const Formula* operand = node;
+          for (id = f.id; operand && operand->type == NOT; operand = operand->left) ++id;
           f.negate = negate;
           push_child(operand, id, self);
         } else {
@@ -325,6 +342,14 @@ void emit_program(Emitter& e, const Formula* root) {
         if (phase == 0) {
           push_child(node->left, f.id + 1, self);
         } else if (phase == 1) {
+          // An atom on the right draws nothing: look it up without a test.
+          int32_t id = f.id + 1 + info[f.id + 1].size;
+          bool negate;
+          if (const Formula* atom = negated_atom(node->right, id, negate)) {
+            e.emit(lookup_of(atom, info[id], node->type == AND ? OP_AND_LOOKUP : OP_OR_LOOKUP, negate), 0);
+            done = true;
+            break;
+          }
           f.marker = e.emit(op(node->type == AND ? OP_AND_TEST : OP_OR_TEST), 0, 1);
           push_child(node->right, f.id + 1 + info[f.id + 1].size, self);
         } else {

@@ -60,8 +60,9 @@ void init_Program_State(const Program& program, Program_State& state) {
 // one opponent at a time would; the values outside `valid` are never used.
 namespace {
 Mask lookup(const Instruction& in, const Batch& batch, const Program_State& state) {
-  return lookup_defections(*batch.bits, agent_value(in.player1, batch, state), agent_value(in.player2, batch, state),
-                           time_value(in.time, batch, state) + in.time_mod);
+  Mask answers = lookup_defections(*batch.bits, agent_value(in.player1, batch, state),
+                                   agent_value(in.player2, batch, state), time_value(in.time, batch, state) + in.time_mod);
+  return in.negate ? ~answers : answers;
 }
 }  // namespace
 
@@ -79,6 +80,14 @@ Mask execute_Program(const Program& program, Program_State& state, const Batch& 
     switch (in.op) {
       case OP_LOOKUP:
         *++top = lookup(in, batch, state);
+        ++pc;
+        break;
+      case OP_AND_LOOKUP:
+        *top = *top & lookup(in, batch, state);
+        ++pc;
+        break;
+      case OP_OR_LOOKUP:
+        *top = *top | lookup(in, batch, state);
         ++pc;
         break;
       case OP_CHANCE:

@@ -14,7 +14,9 @@
 #include "game/mask.h"
 
 enum Op : uint8_t {
-  OP_LOOKUP,      // push the answers of a DEFECTED atom
+  OP_LOOKUP,      // push the answers of a DEFECTED atom (negated with `negate`)
+  OP_AND_LOOKUP,  // the same, combined into the top value: an AND whose right operand is an atom
+  OP_OR_LOOKUP,
   OP_CHANCE,      // push one draw's answer
   OP_CONST,       // push `index` (0 or 1) for everyone
   OP_NOT,
@@ -43,6 +45,7 @@ struct Instruction {
   Term player2;
   Term time;
   int32_t time_mod;
+  bool negate;
   double chance;
   int32_t index;   // loop or memo number, or the constant
   int32_t target;  // where a test, an empty loop or a remembered value jumps
