@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
   if (!std::freopen("/dev/null", "w", stdout)) return 1;
   register_decisions();
   benchmark::Initialize(&argc, argv);
-  benchmark::ConsoleReporter table;
+  benchmark::ConsoleReporter table(benchmark::ConsoleReporter::OO_Tabular);
   table.SetOutputStream(&std::cerr);
   table.SetErrorStream(&std::cerr);
   benchmark::RunSpecifiedBenchmarks(&table);
