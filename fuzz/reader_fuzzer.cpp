@@ -51,30 +51,6 @@ bool close_chances(double printed, double read) {
   return std::isfinite(printed) && std::abs(printed - read) <= 5.000001e-7 + std::abs(printed) * 4e-16;
 }
 
-// Structural equality, but CHANCE atoms only as close as their printed form.
-bool equal_after_printing(const Formula* a, const Formula* b) {
-  std::vector<std::pair<const Formula*, const Formula*>> pending{{a, b}};
-  while (!pending.empty()) {
-    auto [x, y] = pending.back();
-    pending.pop_back();
-    if (!x || !y) {
-      if (x != y) return false;
-      continue;
-    }
-    if (x->type == CHANCE && y->type == CHANCE) {
-      if (!close_chances(x->chance, y->chance)) return false;
-      continue;
-    }
-    if (x->type == CHANCE || y->type == CHANCE) return false;
-    Formula x_node = *x, y_node = *y;
-    x_node.left = x_node.right = y_node.left = y_node.right = nullptr;
-    if (!equal_Formula(&x_node, &y_node)) return false;
-    pending.emplace_back(x->right, y->right);
-    pending.emplace_back(x->left, y->left);
-  }
-  return true;
-}
-
 void check_printed_form(const Formula* tree, std::string_view text) {
   std::string printed;
   if (append_Formula(tree, printed)) finding("the reader made a node of unknown kind", text);
@@ -85,7 +61,7 @@ void check_printed_form(const Formula* tree, std::string_view text) {
   } catch (const Fatal_Error& failure) {
     finding(std::string("printed form does not read: ") + failure.what() + "\nprinted: " + printed, text);
   }
-  if (!equal_after_printing(tree, back)) finding("printed form reads as another tree\nprinted: " + printed, text);
+  if (!equal_Formula(tree, back, close_chances)) finding("printed form reads as another tree\nprinted: " + printed, text);
   free_Formula(back);
 }
 

@@ -66,18 +66,18 @@ void free_Formula(Formula* formula) {
 }
 
 namespace {
-bool equal_node(const Formula& a, const Formula& b) {
+bool equal_node(const Formula& a, const Formula& b, bool (*same_chance)(double, double)) {
   if (a.type != b.type) return false;
   if (is_agent_quantifier(a.type) || is_time_quantifier(a.type)) return a.variable == b.variable;
   if (a.type == DEFECTED)
     return a.player1 == b.player1 && a.player2 == b.player2 && a.time == b.time &&
            a.time_mod == b.time_mod;
-  if (a.type == CHANCE) return a.chance == b.chance;
+  if (a.type == CHANCE) return same_chance ? same_chance(a.chance, b.chance) : a.chance == b.chance;
   return true;
 }
 }  // namespace
 
-bool equal_Formula(const Formula* a, const Formula* b) {
+bool equal_Formula(const Formula* a, const Formula* b, bool (*same_chance)(double, double)) {
   std::vector<std::pair<const Formula*, const Formula*>> pending{{a, b}};
   while (!pending.empty()) {
     auto [x, y] = pending.back();
@@ -86,7 +86,7 @@ bool equal_Formula(const Formula* a, const Formula* b) {
       if (x != y) return false;
       continue;
     }
-    if (!equal_node(*x, *y)) return false;
+    if (!equal_node(*x, *y, same_chance)) return false;
     pending.emplace_back(x->right, y->right);
     pending.emplace_back(x->left, y->left);
   }

@@ -36,11 +36,6 @@ constexpr Mask first_players(int32_t count) {
 
 constexpr Mask all_or_none(bool value) { return value ? ALL_PLAYERS : NO_PLAYERS; }
 
-// The lowest player of a set that is not empty.
-inline int32_t first_player(Mask a) {
-  return a.low ? __builtin_ctzll(a.low) : 64 + __builtin_ctzll(a.high);
-}
-
 inline int32_t count_players(Mask a) { return __builtin_popcountll(a.low) + __builtin_popcountll(a.high); }
 
 // The bits above `at` moved down one place, bit `at` dropped: a player's
