@@ -231,17 +231,19 @@ Instruction op(Op code, int32_t index = 0) {
   return instruction;
 }
 
-// The atom at the end of a run of negations from `node` (pre-order position
-// `id`), with the run's parity, or null when the run ends elsewhere.
-const Formula* negated_atom(const Formula* node, int32_t& id, bool& negate) {
+// The operand at the end of a run of negations from `node`, at pre-order
+// position `id` then, with the run's parity.
+const Formula* past_negations(const Formula* node, int32_t& id, bool& negate) {
   negate = false;
   while (node && node->type == NOT) {
     negate = !negate;
     node = node->left;
     ++id;
   }
-  return node && node->type == DEFECTED ? node : nullptr;
+  return node;
 }
+
+bool is_atom(const Formula* node) { return node && node->type == DEFECTED; }
 
 Instruction lookup_of(const Formula* atom, const Node_Info& info, Op code, bool negate) {
   Instruction lookup = op(code);
@@ -322,15 +324,12 @@ void emit_program(Emitter& e, const Formula* root) {
         if (phase == 0) {
           // A run of negations is one negation or none; on an atom, part of its lookup.
           int32_t id = f.id;
-          bool negate;
-          if (const Formula* atom = negated_atom(node, id, negate)) {
-            e.emit(lookup_of(atom, info[id], OP_LOOKUP, negate), 1);
+          const Formula* operand = past_negations(node, id, f.negate);
+          if (is_atom(operand)) {
+            e.emit(lookup_of(operand, info[id], OP_LOOKUP, f.negate), 1);
             done = true;
             break;
           }
-          const Formula* operand = node;
-          for (id = f.id; operand && operand->type == NOT; operand = operand->left) ++id;
-          f.negate = negate;
           push_child(operand, id, self);
         } else {
           if (f.negate) e.emit(op(OP_NOT), 0);
@@ -345,8 +344,9 @@ void emit_program(Emitter& e, const Formula* root) {
           // An atom on the right draws nothing: look it up without a test.
           int32_t id = f.id + 1 + info[f.id + 1].size;
           bool negate;
-          if (const Formula* atom = negated_atom(node->right, id, negate)) {
-            e.emit(lookup_of(atom, info[id], node->type == AND ? OP_AND_LOOKUP : OP_OR_LOOKUP, negate), 0);
+          const Formula* right = past_negations(node->right, id, negate);
+          if (is_atom(right)) {
+            e.emit(lookup_of(right, info[id], node->type == AND ? OP_AND_LOOKUP : OP_OR_LOOKUP, negate), 0);
             done = true;
             break;
           }
