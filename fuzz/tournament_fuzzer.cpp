@@ -48,16 +48,6 @@ bool read_players(std::string_view texts, Formula** formulae, int32_t& pop) {
   return true;
 }
 
-void play_by_substitution(Formula* const* formulae, int32_t pop, int32_t rounds) {
-  reset_history(reference);
-  for (int32_t time = 0; time < rounds; ++time)
-    for (agent row = 0; row < pop; ++row)
-      for (agent column = 0; column < pop; ++column)
-        if (column != row)
-          add_action(reference, row, column, time,
-                     evaluate_by_substitution(reference, formulae[row], pop, row, column, time - 1));
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -71,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size <= MAX_COMPARED_SIZE) {
     Random_Stream after = random_stream;
     seed_random(data[1]);
-    play_by_substitution(formulae, pop, rounds);
+    play_rounds_by_substitution(reference, formulae, pop, rounds);
     if (!std::equal(history, history + HISTORY_CELLS, reference) || random_stream.engine != after.engine)
       finding("the tournament differs from evaluation by substituted copies",
               std::string_view(reinterpret_cast<const char*>(data), size));

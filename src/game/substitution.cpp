@@ -156,3 +156,13 @@ int evaluate_by_substitution(const int32_t* history, const Formula* formula, int
                              agent column, int32_t prev_time) {
   return eval(Decision{history, pop, row, column, prev_time}, formula);
 }
+
+void play_rounds_by_substitution(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds) {
+  reset_history(history);
+  for (int32_t time = 0; time < rounds; ++time)
+    for (agent row = 0; row < pop; ++row)
+      for (agent column = 0; column < pop; ++column)
+        if (column != row)
+          add_action(history, row, column, time,
+                     evaluate_by_substitution(history, formulae[row], pop, row, column, time - 1));
+}

@@ -15,5 +15,9 @@ Formula* substitute_agent(const Formula* old, int32_t variable, agent value);
 // The same for the time position and the time quantifiers.
 Formula* substitute_time(const Formula* old, int32_t variable, int32_t value);
 
+// A tournament of `rounds` rounds with every decision evaluated by
+// substituted copies: the reference for the tournament's own evaluation.
+void play_rounds_by_substitution(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds);
+
 int evaluate_by_substitution(const int32_t* history, const Formula* formula, int32_t pop, agent row,
                              agent column, int32_t prev_time);

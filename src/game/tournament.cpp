@@ -21,14 +21,7 @@ void simulate(int32_t* history, Formula* const* formulae, int32_t pop) {
 #ifdef IPDLOGIC_EVALUATE_BY_SUBSTITUTION
 
 void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds) {
-  reset_history(history);
-  for (int32_t time = 0; time < rounds; ++time)
-    for (agent row = 0; row < pop; ++row)
-      for (agent column = 0; column < pop; ++column) {
-        if (column == row) continue;
-        int action = evaluate_by_substitution(history, formulae[row], pop, row, column, time - 1);
-        add_action(history, row, column, time, action);
-      }
+  play_rounds_by_substitution(history, formulae, pop, rounds);
 }
 
 #else

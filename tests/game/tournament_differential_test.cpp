@@ -8,16 +8,6 @@
 
 namespace {
 
-void play_by_substitution(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds) {
-  reset_history(history);
-  for (int32_t time = 0; time < rounds; ++time)
-    for (agent row = 0; row < pop; ++row)
-      for (agent column = 0; column < pop; ++column)
-        if (column != row)
-          add_action(history, row, column, time,
-                     evaluate_by_substitution(history, formulae[row], pop, row, column, time - 1));
-}
-
 struct Population {
   std::vector<Tree> trees;
   std::vector<Formula*> formulae;
@@ -42,7 +32,7 @@ void expect_same_tournament(const Population& population, int32_t rounds, int32_
   play_rounds(fast.data(), population.formulae.data(), pop, rounds);
   int32_t fast_next = draw_random();
   seed_random(seed);
-  play_by_substitution(reference.data(), population.formulae.data(), pop, rounds);
+  play_rounds_by_substitution(reference.data(), population.formulae.data(), pop, rounds);
   int32_t reference_next = draw_random();
   std::string formulae;
   for (const Formula* formula : population.formulae) formulae += format_Formula(formula) + "\n";
