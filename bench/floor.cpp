@@ -12,12 +12,13 @@
 #include "formula/notation_reader.h"
 #include "game/evaluate.h"
 #include "game/history.h"
+#include "game/results.h"
 #include "game/tournament.h"
 #include "random_stream.h"
 
 namespace {
 
-int32_t history[HISTORY_CELLS];
+History history;
 Result results[MAX_POP];
 
 struct Decision {

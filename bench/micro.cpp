@@ -13,31 +13,26 @@
 #include "evolve/random_formula.h"
 #include "formula/notation_printer.h"
 #include "formula/notation_reader.h"
-#include "game/bit_history.h"
 #include "game/evaluate.h"
-#include "game/execute.h"
-#include "game/program.h"
+#include "game/history.h"
+#include "game/machine/compiler.h"
+#include "game/machine/executor.h"
+#include "game/results.h"
 #include "game/substitution.h"
 #include "game/tournament.h"
 
 namespace {
 
-// A history of `pop` players whose first `rounds` rounds hold random moves,
-// as cells and as bit planes.
+// A history of `pop` players whose first `rounds` rounds hold random moves.
 struct Played_History {
-  std::vector<int32_t> cells = std::vector<int32_t>(HISTORY_CELLS, NO_ACTION);
-  Bit_History bits;
+  History history;
 
   Played_History(int32_t pop, int32_t rounds) {
     std::mt19937 rng(5);
-    init_bit_history(bits, ROUNDS);
-    for (int32_t time = 0; time < rounds; ++time) {
-      start_round(bits, time);
+    for (int32_t time = 0; time < rounds; ++time)
       for (agent row = 0; row < pop; ++row)
         for (agent column = 0; column < pop; ++column)
-          if (row != column) record_decision(bits, cells.data(), row, column, rng() % 3 == 0);
-      finish_round(bits);
-    }
+          if (row != column) add_action(history, row, column, time, rng() % 3 == 0);
   }
 };
 
@@ -57,13 +52,13 @@ void run_decisions(benchmark::State& state, const std::string& text, int32_t pop
   for (auto _ : state) {
     switch (how) {
       case BY_SUBSTITUTION:
-        benchmark::DoNotOptimize(evaluate_by_substitution(played.cells.data(), formula, pop, 0, 1, prev_time));
+        benchmark::DoNotOptimize(evaluate_by_substitution(played.history, formula, pop, 0, 1, prev_time));
         break;
       case TREE_WALK:
-        benchmark::DoNotOptimize(evaluate(played.cells.data(), formula, pop, 0, 1, prev_time));
+        benchmark::DoNotOptimize(evaluate(played.history, formula, pop, 0, 1, prev_time));
         break;
       case COMPILED: {
-        Batch decisions{&played.bits, pop, 0, prev_time, ++batch};
+        Batch decisions{&played.history, pop, 0, prev_time, ++batch};
         benchmark::DoNotOptimize(program.draws && !program.draws_once
                                      ? execute_Program(program, program_state, decisions, 1)
                                      : execute_Program(program, program_state, decisions, -1));
@@ -113,8 +108,8 @@ std::vector<Formula*> library_players(int32_t pop) {
 void tournament(benchmark::State& state) {
   auto pop = static_cast<int32_t>(state.range(0));
   std::vector<Formula*> players = library_players(pop);
-  std::vector<int32_t> cells(HISTORY_CELLS);
-  for (auto _ : state) play_rounds(cells.data(), players.data(), pop, ROUNDS);
+  History history;
+  for (auto _ : state) play_rounds(history, players.data(), pop, ROUNDS);
   for (Formula* player : players) free_Formula(player);
 }
 BENCHMARK(tournament)->Name("tournament/classic")->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);

@@ -14,6 +14,7 @@
 #include "formula/notation_printer.h"
 #include "formula/notation_reader.h"
 #include "game/history.h"
+#include "game/results.h"
 #include "game/tournament.h"
 #include "number_text.h"
 #include "random_stream.h"
@@ -24,7 +25,7 @@ constexpr int32_t GENERATIONS = 100;
 constexpr int EXAMINED_ARGUMENTS = 4;
 
 // The run's state, made once and reused by every generation.
-int32_t history[HISTORY_CELLS];
+History history;
 Result results[MAX_POP];
 Formula* formulae[MAX_POP];
 

@@ -14,6 +14,8 @@
 #include "formula/notation_printer.h"
 #include "formula/notation_reader.h"
 #include "game/history.h"
+#include "game/results.h"
+#include "game/tournament.h"
 #include "random_stream.h"
 
 struct Tree_Deleter {
@@ -43,8 +45,17 @@ struct Draw_Predictor {
   int32_t next() { return static_cast<int32_t>(engine() >> 17); }
 };
 
-// A history table on the heap, reset to NO_ACTION.
+// A history with nothing recorded.
 struct Test_History {
-  std::vector<int32_t> cells = std::vector<int32_t>(HISTORY_CELLS, NO_ACTION);
-  int32_t* data() { return cells.data(); }
+  History record;
+  History& data() { return record; }
 };
+
+// Whether two histories answer every lookup alike.
+inline bool same_history(const History& a, const History& b) {
+  for (int32_t time = 0; time < HISTORY_TIMES; ++time)
+    for (int32_t player = 0; player < HISTORY_PLAYERS; ++player)
+      if (!(lookup_defections(a, player, EVERY_PLAYER, time) == lookup_defections(b, player, EVERY_PLAYER, time)))
+        return false;
+  return rounds_recorded(a) == rounds_recorded(b);
+}

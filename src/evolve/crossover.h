@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "formula/formula.h"
-#include "game/tournament.h"
+#include "game/results.h"
 
 // Prints "updating formulae", breeds pop children from the current
 // population, replaces it by them and repairs them.

@@ -3,8 +3,7 @@
 #include <cstdio>
 
 #include "error.h"
-#include "game/history.h"
-#include "random_stream.h"
+#include "game/letters.h"
 
 namespace {
 
@@ -14,34 +13,37 @@ struct Binding {
   bool over_time;
   int32_t letter;
   int32_t value;
+  int32_t depth;
   const Binding* outer;
 };
 
-const Binding* find_binding(const Binding* binding, bool over_time, int32_t letter) {
-  for (; binding; binding = binding->outer)
-    if (binding->over_time == over_time && binding->letter == letter) return binding;
-  return nullptr;
-}
-
 struct Decision {
-  const int32_t* history;
+  const History& history;
   int32_t pop;
   agent row;
   agent column;
   int32_t prev_time;
 };
 
-agent resolve_agent(const Decision& d, const Binding* bindings, agent value) {
-  if (value == ROW) return d.row;
-  if (value == COLUMN) return d.column;
-  const Binding* binding = find_binding(bindings, false, value);
-  return binding ? binding->value : value;
-}
+// Answers a letter's binding on the chain as its depth, keeping the binding found.
+struct Chain_Find {
+  const Binding* bindings;
+  mutable const Binding* found = nullptr;
+  int32_t operator()(bool over_time, int32_t letter) const {
+    for (found = bindings; found; found = found->outer)
+      if (found->over_time == over_time && found->letter == letter) return found->depth;
+    return -1;
+  }
+};
 
-int64_t resolve_time(const Decision& d, const Binding* bindings, int32_t value) {
-  if (value == PREV_TIME) return d.prev_time;
-  const Binding* binding = find_binding(bindings, true, value);
-  return binding ? binding->value : value;
+int64_t value_of(const Decision& d, Term term, const Chain_Find& find) {
+  switch (term.kind) {
+    case TERM_ROW: return d.row;
+    case TERM_COLUMN: return d.column;
+    case TERM_PREV: return d.prev_time;
+    case TERM_BOUND: return find.found->value;
+    default: return term.value;
+  }
 }
 
 int eval(const Decision& d, const Formula* f, const Binding* bindings);
@@ -50,25 +52,33 @@ int eval(const Decision& d, const Formula* f, const Binding* bindings);
 // 1 for the universal and 0 for the existential quantifier.
 int quantify(const Decision& d, const Formula* f, const Binding* bindings, int start) {
   bool over_time = is_time_quantifier(f->type);
-  Binding binding{over_time, f->variable, 0, bindings};
+  Binding binding{over_time, f->variable, 0, bindings ? bindings->depth + 1 : 0, bindings};
   int result = start;
   if (!over_time) {
     for (agent player = 0; player < d.pop && result == start; ++player) {
-      if (player == d.row || player == d.column) continue;
+      if (!agent_candidate(player, d.row, d.column)) continue;
       binding.value = player;
       result = eval(d, f->left, &binding);
     }
     return result;
   }
   if (d.prev_time <= 0) {
-    binding.value = -1;
+    binding.value = first_time_candidate(d.prev_time);
     return eval(d, f->left, &binding);
   }
-  for (int32_t time = 0; time < d.prev_time && result == start; ++time) {
+  for (int32_t time = 0; time < time_candidates_end(d.prev_time) && result == start; ++time) {
     binding.value = time;
     result = eval(d, f->left, &binding);
   }
   return result;
+}
+
+int lookup(const Decision& d, const Formula* f, const Binding* bindings) {
+  Chain_Find find{bindings};
+  int64_t player1 = value_of(d, agent_term(f->player1, find), find);
+  int64_t player2 = value_of(d, agent_term(f->player2, find), find);
+  int64_t time = value_of(d, time_term(f->time, find), find) + f->time_mod;
+  return is_empty(lookup_defections(d.history, player1, player2, time)) ? 0 : 1;
 }
 
 int eval(const Decision& d, const Formula* f, const Binding* bindings) {
@@ -83,18 +93,12 @@ int eval(const Decision& d, const Formula* f, const Binding* bindings) {
     case EXISTS_AGENT:
     case FORALL_TIME:
     case EXISTS_TIME: {
-      // A quantifier whose letter an enclosing one of its family already
-      // binds binds nothing: substitution would have removed it.
-      if (find_binding(bindings, is_time_quantifier(f->type), f->variable)) return eval(d, f->left, bindings);
+      if (!binds_its_letter(f, Chain_Find{bindings})) return eval(d, f->left, bindings);
       int start = f->type == FORALL_AGENT || f->type == FORALL_TIME ? 1 : 0;
       return quantify(d, f, bindings, start);
     }
-    case DEFECTED: {
-      agent player1 = resolve_agent(d, bindings, f->player1);
-      agent player2 = resolve_agent(d, bindings, f->player2);
-      int64_t time = resolve_time(d, bindings, f->time) + f->time_mod;
-      return get_action(d.history, player1, player2, time);
-    }
+    case DEFECTED:
+      return lookup(d, f, bindings);
     case CHANCE:
       return chance_holds(f->chance);
     default:
@@ -110,7 +114,7 @@ void invalid_kind_while_evaluating(int32_t type) {
   error("Invalid contructor in formula (while evaluating)");
 }
 
-int evaluate(const int32_t* history, const Formula* formula, int32_t pop, agent row, agent column,
+int evaluate(const History& history, const Formula* formula, int32_t pop, agent row, agent column,
              int32_t prev_time) {
   return eval(Decision{history, pop, row, column, prev_time}, formula, nullptr);
 }

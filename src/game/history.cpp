@@ -4,13 +4,101 @@
 
 #include "error.h"
 
-void reset_history(int32_t* history) { std::fill(history, history + HISTORY_CELLS, NO_ACTION); }
+namespace {
 
-void add_action(int32_t* history, agent player1, agent player2, int32_t time, int32_t action) {
+bool in_table(int64_t player) { return player >= 0 && player < HISTORY_PLAYERS; }
+
+// What a fresh row of a plane reads: everybody but the player itself.
+Mask all_but(int64_t player) { return in_table(player) ? ~player_bit(static_cast<int32_t>(player)) : ALL_PLAYERS; }
+
+// Makes the slots up to `time` that are not in use yet, every cell in them
+// not recorded.
+void make_slots(History& history, int32_t time) {
+  if (time < history.times) return;
+  const size_t cells = static_cast<size_t>(time + 1) * HISTORY_PLAYERS;
+  if (history.by.size() < cells) {
+    history.by.resize(cells);
+    history.against.resize(cells);
+  }
+  for (int32_t slot = history.times; slot <= time; ++slot) {
+    for (int32_t player = 0; player < HISTORY_PLAYERS; ++player) {
+      history.by[slot * HISTORY_PLAYERS + player] = all_but(player);
+      history.against[slot * HISTORY_PLAYERS + player] = all_but(player);
+    }
+    history.played[slot] = false;
+  }
+  history.times = time + 1;
+}
+
+void set_player(Mask& set, int32_t player, bool value) {
+  Mask bit = player_bit(player);
+  set = value ? set | bit : set & ~bit;
+}
+
+// This round's moves against `player2` so far, gathered from the players' rows.
+Mask gather_playing(const History& history, int64_t player2) {
+  Mask moves = NO_PLAYERS;
+  const Mask* by = by_plane(history, history.playing);
+  for (int32_t a = 0; a < HISTORY_PLAYERS; ++a)
+    if (has_player(by[a], static_cast<int32_t>(player2))) moves = moves | player_bit(a);
+  return moves | ~first_players(HISTORY_PLAYERS);
+}
+
+}  // namespace
+
+void reset_history(History& history) {
+  history.times = 0;
+  history.playing = -1;
+}
+
+void add_action(History& history, agent player1, agent player2, int32_t time, int32_t action) {
   if (time < 0) error("adding action at negative time");
   if (player1 == player2) error("adding action versus self");
-  if (time >= HISTORY_TIMES || static_cast<uint32_t>(player1) >= HISTORY_PLAYERS ||
-      static_cast<uint32_t>(player2) >= HISTORY_PLAYERS)
-    error("adding action outside the history");
-  history[history_index(time, player1, player2)] = action;
+  if (time >= HISTORY_TIMES || !in_table(player1) || !in_table(player2)) error("adding action outside the history");
+  make_slots(history, time);
+  set_player(history.by[time * HISTORY_PLAYERS + player1], player2, action != 0);
+  set_player(history.against[time * HISTORY_PLAYERS + player2], player1, action != 0);
+  if (player1 == 0 && player2 == 1) history.played[time] = true;
+}
+
+Mask lookup_defections(const History& history, int64_t player1, int64_t player2, int64_t time) {
+  if (player1 == player2 || time < 0) return NO_PLAYERS;
+  if (player1 == EVERY_PLAYER) {
+    if (time >= history.times || !in_table(player2)) return all_but(player2);
+    if (time == history.playing) return gather_playing(history, player2);
+    return against_plane(history, time)[player2];
+  }
+  if (player2 == EVERY_PLAYER) {
+    if (time >= history.times || !in_table(player1)) return all_but(player1);
+    return by_plane(history, time)[player1];
+  }
+  if (time >= history.times || !in_table(player1) || !in_table(player2)) return ALL_PLAYERS;
+  return all_or_none(has_player(by_plane(history, time)[player1], static_cast<int32_t>(player2)));
+}
+
+int32_t rounds_recorded(const History& history) {
+  int32_t time = 0;
+  while (time < history.times && history.played[time]) ++time;
+  return time;
+}
+
+void start_round(History& history, int32_t time) {
+  make_slots(history, time);
+  history.playing = time;
+}
+
+void record_moves(History& history, agent row, Mask opponents, Mask moves) {
+  Mask& by = history.by[history.playing * HISTORY_PLAYERS + row];
+  by = (by & ~opponents) | (moves & opponents);
+  if (row == 0 && has_player(opponents, 1)) history.played[history.playing] = true;
+}
+
+void finish_round(History& history) {
+  Mask sets[128];
+  const Mask* by = by_plane(history, history.playing);
+  std::copy(by, by + HISTORY_PLAYERS, sets);
+  for (int32_t player = HISTORY_PLAYERS; player < 128; ++player) sets[player] = ALL_PLAYERS;
+  transpose_players(sets);
+  std::copy(sets, sets + HISTORY_PLAYERS, history.against.begin() + history.playing * HISTORY_PLAYERS);
+  history.playing = -1;
 }

@@ -1,43 +1,77 @@
 // The record of play of one tournament: for every time, player and opponent,
-// the action taken. One flat table, by time (9900 cells a slot), player (99
-// cells) and opponent, the player itself left out.
+// whether the player defected against the opponent. It is kept as sets of
+// players (see mask.h), in two planes per time: `by`, for every player a,
+// the set of players b that "a defected against b" reads as true for, and
+// `against`, for every player b, the set of players a that it reads as true
+// for. Everything that plays, evaluates or tallies reads this one record.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "formula/formula.h"
+#include "game/mask.h"
 
-constexpr int32_t HISTORY_TIMES = 101;
-constexpr int32_t HISTORY_PLAYERS = 100;
-constexpr int32_t SLOT_CELLS = 9900;
-constexpr int32_t HISTORY_CELLS = HISTORY_TIMES * SLOT_CELLS;  // 999900
+constexpr int32_t HISTORY_TIMES = 101;    // times 0 to 100
+constexpr int32_t HISTORY_PLAYERS = 100;  // players 0 to 99
 
-constexpr int32_t NO_ACTION = -1;
 constexpr int32_t COOPERATE = 0;
 constexpr int32_t DEFECT = 1;
 
-// Index of the cell of (time, player1, player2); the players must differ
-// and lie in the table.
-constexpr int32_t history_index(int32_t time, agent player1, agent player2) {
-  return SLOT_CELLS * time + 99 * player1 + (player2 < player1 ? player2 : player2 - 1);
+struct History {
+  // Time slots in use, from 0; a slot holds a cell for every pair of players
+  // up to HISTORY_PLAYERS. Slots are made as times are first recorded, so
+  // that a reset costs nothing and a short tournament touches little.
+  int32_t times = 0;
+  std::vector<Mask> by;       // by[time * HISTORY_PLAYERS + a]: bit b
+  std::vector<Mask> against;  // against[time * HISTORY_PLAYERS + b]: bit a
+  // The round being played, whose moves go into `by` only until it ends.
+  int32_t playing = -1;
+  // Whether player 0's move against player 1 was recorded at each time:
+  // the mark of a round that was played.
+  std::array<bool, HISTORY_TIMES> played{};
+};
+
+// Sentinel player value for a lookup: the answer for every player at once.
+constexpr int64_t EVERY_PLAYER = INT64_MIN;
+
+// Forgets everything recorded: every cell reads as not recorded.
+void reset_history(History& history);
+
+// Records what player1 did against player2 at time (any value but 0 reads
+// as defection). A negative time, equal players, or a place outside the
+// table is a fatal error.
+void add_action(History& history, agent player1, agent player2, int32_t time, int32_t action);
+
+// The lookup, the one rule every evaluation reads the record by: whether
+// player1 defected against player2 at time, as a set. With EVERY_PLAYER in
+// place of one player, bit k answers for player k in that place; otherwise
+// the set is everyone or no one. Equal players and negative times answer
+// no; an action not recorded, or any place beyond the table, answers yes.
+Mask lookup_defections(const History& history, int64_t player1, int64_t player2, int64_t time);
+
+// The same lookup for two players: 0 or 1.
+inline int32_t get_action(const History& history, agent player1, agent player2, int64_t time) {
+  return is_empty(lookup_defections(history, player1, player2, time)) ? 0 : 1;
 }
 
-// Every cell becomes NO_ACTION.
-void reset_history(int32_t* history);
+// The number of rounds played: times from 0 up to the first one whose
+// first cell (player 0 against player 1) was never recorded.
+int32_t rounds_recorded(const History& history);
 
-// Records what player1 did against player2 at time. A negative time, equal
-// players, or a place outside the table is a fatal error.
-void add_action(int32_t* history, agent player1, agent player2, int32_t time, int32_t action);
+// Playing a round: its moves are recorded a player at a time into `by`,
+// and the round's `against` plane is made from them when it ends.
+void start_round(History& history, int32_t time);
+// Records `row`'s moves against the players of `opponents` (bit c: defected
+// against c) in the round being played.
+void record_moves(History& history, agent row, Mask opponents, Mask moves);
+void finish_round(History& history);
 
-// What player1 did against player2 at time: 0 for equal players or a
-// negative time, 1 for a cell with nothing recorded or any place beyond the
-// table, otherwise the recorded action. Never reads outside the table.
-inline int32_t get_action(const int32_t* history, agent player1, agent player2, int64_t time) {
-  if (player1 == player2) return 0;
-  if (time < 0) return 0;
-  if (time >= HISTORY_TIMES || static_cast<uint32_t>(player1) >= HISTORY_PLAYERS ||
-      static_cast<uint32_t>(player2) >= HISTORY_PLAYERS)
-    return 1;
-  int32_t cell = history[history_index(static_cast<int32_t>(time), player1, player2)];
-  return cell == NO_ACTION ? 1 : cell;
+// The planes of a time slot that is in use.
+inline const Mask* by_plane(const History& history, int64_t time) {
+  return history.by.data() + time * HISTORY_PLAYERS;
+}
+inline const Mask* against_plane(const History& history, int64_t time) {
+  return history.against.data() + time * HISTORY_PLAYERS;
 }

@@ -3,6 +3,7 @@
 #include "error.h"
 #include "game/evaluate.h"
 #include "game/history.h"
+#include "game/tournament.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ Formula* substitute(const Formula* old, int32_t variable, int32_t value) {
 }
 
 struct Decision {
-  const int32_t* history;
+  const History& history;
   int32_t pop;
   agent row;
   agent column;
@@ -104,16 +105,16 @@ int eval_copy(const Decision& d, Formula* copy) {
 int agent_loop(const Decision& d, const Formula* f, int start) {
   int result = start;
   for (agent player = 0; player < d.pop; ++player) {
-    if (player == d.row || player == d.column || result != start) continue;
+    if (!agent_candidate(player, d.row, d.column) || result != start) continue;
     result = eval_copy(d, substitute_agent(f, f->variable, player));
   }
   return result;
 }
 
 int time_loop(const Decision& d, const Formula* f, int start) {
-  if (d.prev_time <= 0) return eval_copy(d, substitute_time(f, f->variable, -1));
+  if (d.prev_time <= 0) return eval_copy(d, substitute_time(f, f->variable, first_time_candidate(d.prev_time)));
   int result = start;
-  for (int32_t time = 0; time < d.prev_time && result == start; ++time)
+  for (int32_t time = 0; time < time_candidates_end(d.prev_time) && result == start; ++time)
     result = eval_copy(d, substitute_time(f, f->variable, time));
   return result;
 }
@@ -152,12 +153,12 @@ Formula* substitute_time(const Formula* old, int32_t variable, int32_t value) {
   return substitute<true>(old, variable, value);
 }
 
-int evaluate_by_substitution(const int32_t* history, const Formula* formula, int32_t pop, agent row,
+int evaluate_by_substitution(const History& history, const Formula* formula, int32_t pop, agent row,
                              agent column, int32_t prev_time) {
   return eval(Decision{history, pop, row, column, prev_time}, formula);
 }
 
-void play_rounds_by_substitution(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds) {
+void play_rounds_by_substitution(History& history, Formula* const* formulae, int32_t pop, int32_t rounds) {
   reset_history(history);
   for (int32_t time = 0; time < rounds; ++time)
     for (agent row = 0; row < pop; ++row)

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "formula/formula.h"
+#include "game/history.h"
 
 // A copy of `old` in which every agent position holding the letter
 // `variable` holds `value`, and every agent quantifier binding `variable` is
@@ -17,7 +18,7 @@ Formula* substitute_time(const Formula* old, int32_t variable, int32_t value);
 
 // A tournament of `rounds` rounds with every decision evaluated by
 // substituted copies: the reference for the tournament's own evaluation.
-void play_rounds_by_substitution(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds);
+void play_rounds_by_substitution(History& history, Formula* const* formulae, int32_t pop, int32_t rounds);
 
-int evaluate_by_substitution(const int32_t* history, const Formula* formula, int32_t pop, agent row,
+int evaluate_by_substitution(const History& history, const Formula* formula, int32_t pop, agent row,
                              agent column, int32_t prev_time);

@@ -11,7 +11,7 @@ int eval(Test_History& history, const std::string& text, int32_t pop, agent row,
 }
 
 // Evaluates both ways from the same seed: answers and draws must agree.
-void expect_same_evaluation(const int32_t* history, const Formula* formula, int32_t pop, agent row, agent column,
+void expect_same_evaluation(const History& history, const Formula* formula, int32_t pop, agent row, agent column,
                             int32_t prev_time, int32_t seed) {
   seed_random(seed);
   uint64_t before = draws_made();
@@ -156,8 +156,14 @@ TEST(Evaluate, AgreesWithEvaluationBySubstitution) {
   Test_History history;
   const int32_t pops[] = {2, 3, 4, 7, 99, 100};
   for (int round = 0; round < 4000; ++round) {
-    if (round % 100 == 0)
-      for (int32_t& cell : history.cells) cell = static_cast<int32_t>(maker.rng() % 3) - 1;
+    if (round % 100 == 0) {
+      // Random moves, a third of them not recorded.
+      reset_history(history.data());
+      for (int32_t time = 0; time < 60; ++time)
+        for (agent a = 0; a < HISTORY_PLAYERS; ++a)
+          for (agent b = 0; b < HISTORY_PLAYERS; ++b)
+            if (a != b && maker.rng() % 3 != 0) add_action(history.data(), a, b, time, maker.rng() % 2);
+    }
     maker.quantifiers_left = 2;
     Tree tree(maker.make(static_cast<int>(maker.rng() % 5)));
     int32_t pop = pops[maker.pick(6)];

@@ -2,15 +2,6 @@
 
 #include "test_support.h"
 
-TEST(History, LayoutLeavesThePlayerItselfOut) {
-  EXPECT_EQ(history_index(0, 2, 0), 198);
-  EXPECT_EQ(history_index(0, 2, 1), 199);
-  EXPECT_EQ(history_index(0, 2, 3), 200);
-  EXPECT_EQ(history_index(0, 99, 98), SLOT_CELLS - 1);
-  EXPECT_EQ(history_index(7, 0, 1), 7 * SLOT_CELLS);
-  EXPECT_EQ(history_index(100, 99, 98), HISTORY_CELLS - 1);
-}
-
 TEST(History, LookupAnswers) {
   Test_History history;
   for (int32_t time : {0, 49, 50, 100}) EXPECT_EQ(get_action(history.data(), 0, 1, time), 1);
@@ -22,20 +13,55 @@ TEST(History, LookupAnswers) {
   EXPECT_EQ(get_action(history.data(), 2, 5, 7), 1);  // the later value stays
   EXPECT_EQ(get_action(history.data(), 2, 2, 7), 0);  // nobody defects against itself
   EXPECT_EQ(get_action(history.data(), 2, 2, -5), 0);
+  // Slots made for a later time leave the earlier ones not recorded.
+  for (int32_t time : {0, 6, 8}) EXPECT_EQ(get_action(history.data(), 2, 5, time), 1);
 }
 
-TEST(History, NeighbouringOpponentsUseNeighbouringCells) {
+TEST(History, SetsAnswerForEveryPlayerAtOnce) {
   Test_History history;
   add_action(history.data(), 2, 1, 3, COOPERATE);
   add_action(history.data(), 2, 3, 3, DEFECT);
-  EXPECT_EQ(history.cells[history_index(3, 2, 1)], COOPERATE);
-  EXPECT_EQ(history.cells[history_index(3, 2, 1) + 1], DEFECT);
-  add_action(history.data(), 0, 1, 4, COOPERATE);
-  EXPECT_EQ(history.cells[4 * SLOT_CELLS], COOPERATE);
+  add_action(history.data(), 4, 3, 3, COOPERATE);
+  Mask by_two = lookup_defections(history.data(), 2, EVERY_PLAYER, 3);
+  EXPECT_FALSE(has_player(by_two, 1));
+  EXPECT_TRUE(has_player(by_two, 3));
+  EXPECT_FALSE(has_player(by_two, 2));  // nobody defects against itself
+  EXPECT_TRUE(has_player(by_two, 99));   // not recorded
+  Mask against_three = lookup_defections(history.data(), EVERY_PLAYER, 3, 3);
+  EXPECT_TRUE(has_player(against_three, 2));
+  EXPECT_FALSE(has_player(against_three, 4));
+  EXPECT_FALSE(has_player(against_three, 3));
+  EXPECT_TRUE(is_empty(lookup_defections(history.data(), 2, EVERY_PLAYER, -1)));
+  EXPECT_TRUE(lookup_defections(history.data(), 2, 1, 3) == NO_PLAYERS);
+  EXPECT_TRUE(lookup_defections(history.data(), 2, 3, 3) == ALL_PLAYERS);
+}
+
+// The moves of the round being played are read from the players' rows until
+// the round ends and its other plane is made.
+TEST(History, RoundBeingPlayed) {
+  Test_History history;
+  History& h = history.data();
+  start_round(h, 0);
+  record_moves(h, 0, first_players(4) & ~player_bit(0), player_bit(2));
+  EXPECT_EQ(rounds_recorded(h), 1);
+  EXPECT_EQ(get_action(h, 0, 1, 0), 0);
+  EXPECT_EQ(get_action(h, 0, 2, 0), 1);
+  Mask against_two = lookup_defections(h, EVERY_PLAYER, 2, 0);
+  EXPECT_TRUE(has_player(against_two, 0));
+  EXPECT_TRUE(has_player(against_two, 1));  // player 1 has not decided
+  record_moves(h, 1, player_bit(2), NO_PLAYERS);
+  EXPECT_FALSE(has_player(lookup_defections(h, EVERY_PLAYER, 2, 0), 1));
+  finish_round(h);
+  EXPECT_TRUE(lookup_defections(h, EVERY_PLAYER, 2, 0) == lookup_defections(h, EVERY_PLAYER, 2, 0));
+  EXPECT_TRUE(has_player(lookup_defections(h, EVERY_PLAYER, 2, 0), 0));
+  EXPECT_FALSE(has_player(lookup_defections(h, EVERY_PLAYER, 2, 0), 1));
+  EXPECT_TRUE(has_player(lookup_defections(h, EVERY_PLAYER, 2, 0), 3));
 }
 
 TEST(History, LookupsBeyondTheTableReadAsDefection) {
   Test_History history;
+  add_action(history.data(), 0, 1, 100, COOPERATE);
+  EXPECT_EQ(get_action(history.data(), 0, 1, 100), 0);
   EXPECT_EQ(get_action(history.data(), 0, 1, 101), 1);
   EXPECT_EQ(get_action(history.data(), 0, 1, int64_t{1} << 40), 1);
   EXPECT_EQ(get_action(history.data(), 100, 1, 3), 1);
@@ -44,12 +70,20 @@ TEST(History, LookupsBeyondTheTableReadAsDefection) {
   EXPECT_EQ(get_action(history.data(), NO_AGENT, NO_AGENT, 3), 0);
 }
 
-TEST(History, RecordingFailures) {
+TEST(History, RecordingFailuresAndReset) {
   Test_History history;
   EXPECT_EQ(fatal_message([&] { add_action(history.data(), 3, 3, -1, 0); }), "adding action at negative time");
   EXPECT_EQ(fatal_message([&] { add_action(history.data(), 3, 3, 0, 0); }), "adding action versus self");
   EXPECT_EQ(fatal_message([&] { add_action(history.data(), 0, 100, 0, 0); }), "adding action outside the history");
   EXPECT_EQ(fatal_message([&] { add_action(history.data(), 0, 1, 101, 0); }), "adding action outside the history");
+  add_action(history.data(), 0, 1, 0, COOPERATE);
+  add_action(history.data(), 0, 1, 1, COOPERATE);
+  add_action(history.data(), 0, 1, 3, COOPERATE);
+  EXPECT_EQ(rounds_recorded(history.data()), 2);  // time 2 was not played
   reset_history(history.data());
-  for (int32_t cell : history.cells) ASSERT_EQ(cell, NO_ACTION);
+  EXPECT_EQ(rounds_recorded(history.data()), 0);
+  EXPECT_EQ(get_action(history.data(), 0, 1, 0), 1);
+  add_action(history.data(), 5, 6, 3, COOPERATE);
+  EXPECT_EQ(get_action(history.data(), 0, 1, 1), 1);  // slots made again start empty
+  EXPECT_EQ(rounds_recorded(history.data()), 0);
 }

@@ -58,7 +58,7 @@ TEST(Tournament, EmptyAndLonePopulations) {
   Test_History history;
   EXPECT_EQ(play(history, {}).output, std::string(">simulating\n") + DASHES + HEADER + DASHES + DASHES);
   Played lone = play(history, {ALWAYS_DEFECT});
-  EXPECT_EQ(history.cells[0], NO_ACTION);  // nothing recorded
+  EXPECT_EQ(rounds_recorded(history.data()), 0);  // nothing recorded
   EXPECT_EQ(lone.output, std::string(">simulating\n") + DASHES + HEADER + DASHES +
                              "       0       0       0       0       0       0\n" + DASHES);
 }

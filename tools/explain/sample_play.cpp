@@ -23,10 +23,10 @@ struct Tree_Deleter {
 std::string sample_moves(Formula* formula, const Sample_Opponent& opponent) {
   std::unique_ptr<Formula, Tree_Deleter> rival(parse_Formula(opponent.notation));
   Formula* players[2] = {formula, rival.get()};
-  std::vector<int32_t> history(HISTORY_CELLS);
+  History history;
   seed_random(DEFAULT_SEED);
-  play_rounds(history.data(), players, 2, ROUNDS);
+  play_rounds(history, players, 2, ROUNDS);
   std::string moves;
-  for (int32_t time = 0; time < SAMPLE_MOVES; ++time) moves += get_action(history.data(), 0, 1, time) ? 'D' : 'C';
+  for (int32_t time = 0; time < SAMPLE_MOVES; ++time) moves += get_action(history, 0, 1, time) ? 'D' : 'C';
   return moves;
 }

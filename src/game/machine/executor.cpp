@@ -1,4 +1,4 @@
-#include "game/execute.h"
+#include "game/machine/executor.h"
 
 #include <algorithm>
 
@@ -12,8 +12,8 @@ constexpr int32_t EVERYONE = -1;
 int64_t agent_value(const Term& term, const Batch& batch, const Program_State& state) {
   switch (term.kind) {
     case TERM_ROW: return batch.row;
-    case TERM_COLUMN: return EVERY_COLUMN;
-    case TERM_SLOT: return state.value[term.value];
+    case TERM_COLUMN: return EVERY_PLAYER;
+    case TERM_BOUND: return state.value[term.value];
     default: return term.value;
   }
 }
@@ -21,7 +21,7 @@ int64_t agent_value(const Term& term, const Batch& batch, const Program_State& s
 int64_t time_value(const Term& term, const Batch& batch, const Program_State& state) {
   switch (term.kind) {
     case TERM_PREV: return batch.prev_time;
-    case TERM_SLOT: return state.value[term.value];
+    case TERM_BOUND: return state.value[term.value];
     default: return term.value;
   }
 }
@@ -60,7 +60,7 @@ void init_Program_State(const Program& program, Program_State& state) {
 // one opponent at a time would; the values outside `valid` are never used.
 namespace {
 Mask lookup(const Instruction& in, const Batch& batch, const Program_State& state) {
-  Mask answers = lookup_defections(*batch.bits, agent_value(in.player1, batch, state),
+  Mask answers = lookup_defections(*batch.history, agent_value(in.player1, batch, state),
                                    agent_value(in.player2, batch, state), time_value(in.time, batch, state) + in.time_mod);
   return in.negate ? ~answers : answers;
 }

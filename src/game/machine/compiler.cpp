@@ -2,8 +2,9 @@
 #include <array>
 #include <utility>
 
+#include "game/machine/compiler.h"
+
 #include "game/history.h"
-#include "game/program.h"
 
 namespace {
 
@@ -84,17 +85,8 @@ struct Bindings {
 bool is_quantifier(int32_t type) { return is_agent_quantifier(type) || is_time_quantifier(type); }
 bool is_known(const Formula* node) { return node && node->type >= AND && node->type <= CHANCE; }
 
-Term agent_term(const Bindings& bindings, agent value) {
-  if (value == ROW) return {TERM_ROW, 0};
-  if (value == COLUMN) return {TERM_COLUMN, 0};
-  int32_t l = bindings.find(false, value);
-  return l >= 0 ? Term{TERM_SLOT, l} : Term{TERM_CONST, value};
-}
-
-Term time_term(const Bindings& bindings, int32_t value) {
-  if (value == PREV_TIME) return {TERM_PREV, 0};
-  int32_t l = bindings.find(true, value);
-  return l >= 0 ? Term{TERM_SLOT, l} : Term{TERM_CONST, value};
+auto finder(const Bindings& bindings) {
+  return [&bindings](bool over_time, int32_t letter) { return bindings.find(over_time, letter); };
 }
 
 // Whether an atom can read a cell that its own deciding player writes in
@@ -102,14 +94,14 @@ Term time_term(const Bindings& bindings, int32_t value) {
 // another one, and its time may be the current round.
 bool may_read_own_move(const Node_Info& atom, int32_t time_mod) {
   bool first_is_row = atom.player1.kind == TERM_ROW ||
-                      (atom.player1.kind == TERM_CONST && atom.player1.value >= 0 && atom.player1.value < HISTORY_PLAYERS);
-  bool second_is_other = atom.player2.kind == TERM_SLOT || atom.player2.kind == TERM_CONST;
-  if (atom.player1.kind == TERM_CONST && atom.player2.kind == TERM_CONST && atom.player1.value == atom.player2.value)
+                      (atom.player1.kind == TERM_CONSTANT && atom.player1.value >= 0 && atom.player1.value < HISTORY_PLAYERS);
+  bool second_is_other = atom.player2.kind == TERM_BOUND || atom.player2.kind == TERM_CONSTANT;
+  if (atom.player1.kind == TERM_CONSTANT && atom.player2.kind == TERM_CONSTANT && atom.player1.value == atom.player2.value)
     return false;
   if (!first_is_row || !second_is_other) return false;
   switch (atom.time.kind) {
     case TERM_PREV: return time_mod == 1;
-    case TERM_SLOT: return time_mod >= 1;
+    case TERM_BOUND: return time_mod >= 1;
     default: {
       int64_t time = int64_t{atom.time.value} + time_mod;
       return time >= 0 && time < HISTORY_TIMES;
@@ -145,16 +137,16 @@ void analyse(const Formula* root, Analysis& a) {
       Node_Info& info = a.info[id];
       if (is_quantifier(node->type)) {
         bool over_time = is_time_quantifier(node->type);
-        if (bindings.find(over_time, node->variable) >= 0) {
+        if (!binds_its_letter(node, finder(bindings))) {
           info.transparent = true;
         } else {
           info.loop = a.loops++;
           bindings.bind(over_time, node->variable, info.loop);
         }
       } else if (node->type == DEFECTED) {
-        info.player1 = agent_term(bindings, node->player1);
-        info.player2 = agent_term(bindings, node->player2);
-        info.time = time_term(bindings, node->time);
+        info.player1 = agent_term(node->player1, finder(bindings));
+        info.player2 = agent_term(node->player2, finder(bindings));
+        info.time = time_term(node->time, finder(bindings));
       }
       if (node->type <= EXISTS_TIME) {
         if (is_binary(node->type)) stack.push_back({node->right, 0, false});
@@ -169,13 +161,13 @@ void analyse(const Formula* root, Analysis& a) {
     switch (node->type) {
       case DEFECTED:
         for (const Term& term : {info.player1, info.player2, info.time})
-          if (term.kind == TERM_SLOT) info.deps.add(term.value);
+          if (term.kind == TERM_BOUND) info.deps.add(term.value);
         if (may_read_own_move(info, node->time_mod)) {
           info.conflict_free = false;
           a.conflict_atoms.push_back({info.time, node->time_mod});
         }
-        info.settled = info.time.kind == TERM_SLOT ? node->time_mod <= 1
-                       : info.time.kind == TERM_CONST && int64_t{info.time.value} + node->time_mod < 0;
+        info.settled = info.time.kind == TERM_BOUND ? node->time_mod <= 1
+                       : info.time.kind == TERM_CONSTANT && int64_t{info.time.value} + node->time_mod < 0;
         break;
       case CHANCE:
         info.pure = false;
@@ -421,7 +413,7 @@ bool reads_current_round(const Program& program, int32_t time) {
       case TERM_PREV:
         if (atom.time_mod == 1) return true;
         break;
-      case TERM_SLOT:
+      case TERM_BOUND:
         // Time variables range over 0 to time - 2, or are -1 in rounds 0 and 1.
         if (time >= 2 ? atom.time_mod >= 2 && atom.time_mod <= time : atom.time_mod == time + 1) return true;
         break;

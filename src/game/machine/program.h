@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "formula/formula.h"
+#include "game/letters.h"
 #include "game/mask.h"
 
 enum Op : uint8_t {
@@ -31,13 +32,6 @@ enum Op : uint8_t {
   OP_INVALID,     // a node of unknown kind (`index`), or a missing operand: fatal when reached
 };
 
-// An agent or time term of an atom.
-enum Term_Kind : uint8_t { TERM_ROW, TERM_COLUMN, TERM_PREV, TERM_SLOT, TERM_CONST };
-
-struct Term {
-  Term_Kind kind;
-  int32_t value;  // slot of the binding quantifier, or the constant
-};
 
 struct Instruction {
   Op op;
@@ -91,8 +85,3 @@ struct Program {
   // that drawing for each opponent in turn keeps the order of the draws.
   bool draws_once = false;
 };
-
-Program compile_Formula(const Formula* formula, int32_t pop);
-
-// Whether an atom of the list can read the round `time` being played.
-bool reads_current_round(const Program& program, int32_t time);

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/bit_history.h"
-#include "game/program.h"
+#include "game/history.h"
+#include "game/machine/program.h"
 
 // What a run keeps between the instructions, and the remembered values;
 // made once per tournament so that running allocates nothing.
@@ -35,7 +35,7 @@ void init_Program_State(const Program& program, Program_State& state);
 // One player's decisions in one round: `batch` numbers them, so that values
 // remembered for an earlier one are never reused.
 struct Batch {
-  const Bit_History* bits;
+  const History* history;
   int32_t pop;
   agent row;
   int32_t prev_time;

@@ -1,0 +1,9 @@
+// The baseline's tournament: every decision evaluated by substituted
+// copies. Linked into the benchmark's second program in place of the
+// machine's, so that every speed ratio is measured side by side.
+#include "game/substitution.h"
+#include "game/tournament.h"
+
+void play_rounds(History& history, Formula* const* formulae, int32_t pop, int32_t rounds) {
+  play_rounds_by_substitution(history, formulae, pop, rounds);
+}

@@ -1,0 +1,69 @@
+#include "game/results.h"
+
+#include <cstdio>
+
+namespace {
+
+// Tallies one recorded round: with the set of opponents each player's move
+// reads as defection against, and the set of players whose move against it
+// does, the four outcomes are counts of their overlaps.
+void tally_round(const History& history, int32_t time, int32_t pop, Result* results) {
+  const Mask* by = by_plane(history, time);
+  const Mask* against = against_plane(history, time);
+  const Mask everyone = first_players(pop);
+  for (agent row = 0; row < pop; ++row) {
+    Mask opponents = everyone & ~player_bit(row);
+    Mask own = by[row] & opponents;
+    Mask suffered = against[row] & opponents;
+    int32_t mine = count_players(own);
+    int32_t theirs = count_players(suffered);
+    int32_t both = count_players(own & suffered);
+    Result& result = results[row];
+    result.t += mine - both;
+    result.p += both;
+    result.s += theirs - both;
+    result.r += pop - 1 - mine - theirs + both;
+  }
+}
+
+}  // namespace
+
+void get_Results(const History& history, Result* results, int32_t pop) {
+  for (agent player = 0; player < pop; ++player) results[player] = Result{};
+  const int32_t rounds = pop < 2 ? 0 : rounds_recorded(history);
+  for (int32_t time = 0; time < rounds; ++time) tally_round(history, time, pop, results);
+  for (agent player = 0; player < pop; ++player) {
+    Result& result = results[player];
+    result.score = 5 * result.t + 3 * result.r + result.p;
+  }
+}
+
+void print_Results(const Result* results, int32_t pop) {
+  const char* dashes = "---------------------------------------------------\n";
+  std::fputs(dashes, stdout);
+  std::fputs("  player       t       r       p       s   score\n", stdout);
+  std::fputs(dashes, stdout);
+  for (int32_t i = 0; i < pop; ++i) {
+    const Result& r = results[i];
+    std::printf("%8d%8d%8d%8d%8d%8d\n", i, r.t, r.r, r.p, r.s, r.score);
+  }
+  std::fputs(dashes, stdout);
+}
+
+void print_actions(const History& history, int32_t pop, agent row) {
+  std::fputs("\n---------------------------------------------------\n", stdout);
+  std::printf("actions for player %d\n", row);
+  std::fputs("time\t", stdout);
+  for (agent column = 0; column < pop; ++column)
+    if (column != row) std::printf("%d\t", column);
+  std::fputs("\n---------------------------------------------------\n", stdout);
+  const int32_t rounds = rounds_recorded(history);
+  for (int32_t time = 0; time < rounds; ++time) {
+    std::printf("%d\t", time);
+    for (agent column = 0; column < pop; ++column) {
+      if (column == row) continue;
+      std::printf("%d-%d\t", get_action(history, row, column, time), get_action(history, column, row, time));
+    }
+    std::fputs("\n", stdout);
+  }
+}
