@@ -45,9 +45,15 @@ enum Evaluator { BY_SUBSTITUTION, TREE_WALK, COMPILED };
 void run_decisions(benchmark::State& state, const std::string& text, int32_t pop, int32_t prev_time, Evaluator how) {
   Played_History played(pop, prev_time + 1);
   Formula* formula = parse_text(text);
-  Program program = compile_Formula(formula, pop);
+  Query_Plan plan;
+  plan.pop = pop;
+  Program program = compile_Formula(formula, plan, ROUNDS);
+  Query_Tables tables;
+  std::vector<int32_t> uses(plan.nodes.size(), 0);
+  for (int32_t root : program.queries) ++uses[root];
+  prepare_Query_Tables(tables, plan, uses, program.queries, ROUNDS);
   Program_State program_state;
-  init_Program_State(program, program_state);
+  init_Program_State(program, plan, program_state);
   uint64_t batch = 0;
   for (auto _ : state) {
     switch (how) {
@@ -58,7 +64,7 @@ void run_decisions(benchmark::State& state, const std::string& text, int32_t pop
         benchmark::DoNotOptimize(evaluate(played.history, formula, pop, 0, 1, prev_time));
         break;
       case COMPILED: {
-        Batch decisions{&played.history, pop, 0, prev_time, ++batch};
+        Batch decisions{&played.history, pop, 0, prev_time, ++batch, &tables};
         benchmark::DoNotOptimize(program.draws && !program.draws_once
                                      ? execute_Program(program, program_state, decisions, 1)
                                      : execute_Program(program, program_state, decisions, -1));

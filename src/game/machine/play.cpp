@@ -1,6 +1,16 @@
 // The tournament as the machine plays it: every distinct formula compiled
-// once, and each player's moves against all of its opponents decided by one
-// run of its program where the order of decisions cannot matter.
+// once, their queries in one plan, and each player's moves against all of
+// its opponents decided by one run of its program where the order of
+// decisions cannot matter.
+//
+// A formula that draws nothing has two programs: one whose quantified
+// subformulae are queries, worked out as tables, and one that runs every
+// quantifier as a loop. The loops stop as soon as every opponent is
+// decided, which often makes them far cheaper than the tables, but
+// sometimes far dearer. So the loops run first, with a budget of what the
+// tables would cost; a run that uses it up is abandoned (it drew nothing
+// and recorded nothing) for the tables, which then serve for a number of
+// rounds that doubles at each such failure.
 #include <cstddef>
 #include <vector>
 
@@ -10,30 +20,66 @@
 
 namespace {
 
-// Players with equal formulae share one program; each has its own state.
-struct Programs {
-  std::vector<Program> distinct;
-  std::vector<const Program*> of_player;
+struct Strategy {
+  Program with_queries;
+  Program loops_only;
+  bool adaptive = false;  // draws nothing and has queries: may run either program
+  Program_State with_queries_state;
+  Program_State loops_only_state;
+  Query_Cost cost;
+  int32_t tables_until = 0;  // the round from which the loops are tried again
+  int32_t wait = 1;          // rounds of tables after the next failure of the loops
 };
 
-Programs compile_population(Formula* const* formulae, int32_t pop) {
-  Programs programs;
+// Players with equal formulae share one strategy.
+struct Population_Programs {
+  Query_Plan plan;
+  std::vector<Strategy> distinct;
+  std::vector<int32_t> of_player;  // index into `distinct`
+};
+
+Strategy make_strategy(const Formula* formula, Query_Plan& plan, int32_t rounds) {
+  Strategy strategy;
+  strategy.with_queries = compile_Formula(formula, plan, rounds, true);
+  strategy.adaptive = !strategy.with_queries.draws && !strategy.with_queries.queries.empty();
+  if (strategy.adaptive) {
+    strategy.loops_only = compile_Formula(formula, plan, rounds, false);
+    for (int32_t root : strategy.with_queries.queries) add_query_cost(strategy.cost, plan, root);
+  }
+  return strategy;
+}
+
+void compile_population(Population_Programs& programs, Formula* const* formulae, int32_t pop, int32_t rounds) {
   std::vector<const Formula*> compiled;
   std::vector<uint64_t> hashes;
-  programs.distinct.reserve(static_cast<size_t>(pop));
+  programs.plan.pop = pop;
   programs.of_player.resize(static_cast<size_t>(pop));
   for (agent row = 0; row < pop; ++row) {
     uint64_t hash = hash_Formula(formulae[row]);
     size_t same = 0;
     while (same < compiled.size() && !(hashes[same] == hash && equal_Formula(compiled[same], formulae[row]))) ++same;
     if (same == compiled.size()) {
-      programs.distinct.push_back(compile_Formula(formulae[row], pop));
+      programs.distinct.push_back(make_strategy(formulae[row], programs.plan, rounds));
       compiled.push_back(formulae[row]);
       hashes.push_back(hash);
     }
-    programs.of_player[row] = &programs.distinct[same];
+    programs.of_player[row] = static_cast<int32_t>(same);
   }
-  return programs;
+  for (Strategy& strategy : programs.distinct) {
+    init_Program_State(strategy.with_queries, programs.plan, strategy.with_queries_state);
+    if (strategy.adaptive) init_Program_State(strategy.loops_only, programs.plan, strategy.loops_only_state);
+  }
+}
+
+// How many players ask for each query.
+void prepare_tables(Query_Tables& tables, const Population_Programs& programs, int32_t rounds) {
+  std::vector<int32_t> uses(programs.plan.nodes.size(), 0);
+  std::vector<int32_t> queries;
+  for (const Strategy& strategy : programs.distinct)
+    queries.insert(queries.end(), strategy.with_queries.queries.begin(), strategy.with_queries.queries.end());
+  for (int32_t index : programs.of_player)
+    for (int32_t root : programs.distinct[index].with_queries.queries) ++uses[root];
+  prepare_Query_Tables(tables, programs.plan, uses, queries, rounds);
 }
 
 // Draws must come in the order of the opponents, decision by decision, and
@@ -43,32 +89,52 @@ bool decides_one_by_one(const Program& program, int32_t time) {
   return (program.draws && !program.draws_once) || reads_current_round(program, time);
 }
 
+// One player's moves in one round, decided by one of its strategy's
+// programs; the loops only give up when they use their budget up, and
+// then the tables decide what is left.
+void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t time) {
+  const Mask opponents = first_players(decisions.pop) & ~player_bit(decisions.row);
+  int64_t budget = 0;
+  bool loops = strategy.adaptive && time >= strategy.tables_until;
+  if (loops) {
+    budget = estimate_query_cost(strategy.cost, decisions.pop, decisions.prev_time);
+    decisions.budget = &budget;
+  }
+  auto run = [&](int32_t column) {
+    if (loops) {
+      Mask move = execute_Program(strategy.loops_only, strategy.loops_only_state, decisions, column);
+      if (budget >= 0) return move;
+      loops = false;
+      decisions.budget = nullptr;
+      strategy.tables_until = time + strategy.wait;
+      strategy.wait *= 2;
+    }
+    return execute_Program(strategy.with_queries, strategy.with_queries_state, decisions, column);
+  };
+  if (!decides_one_by_one(strategy.with_queries, time)) {
+    record_moves(history, decisions.row, opponents, run(-1));
+  } else {
+    for (agent column = 0; column < decisions.pop; ++column)
+      if (column != decisions.row) record_moves(history, decisions.row, player_bit(column), run(column));
+  }
+  if (loops) strategy.wait = 1;
+}
+
 }  // namespace
 
 void play_rounds(History& history, Formula* const* formulae, int32_t pop, int32_t rounds) {
   reset_history(history);
   if (pop < 2) return;
-  Programs programs = compile_population(formulae, pop);
-  std::vector<Program_State> states(static_cast<size_t>(pop));
-  for (agent row = 0; row < pop; ++row)
-    if (!programs.of_player[row]->single_lookup) init_Program_State(*programs.of_player[row], states[row]);
-  const Mask everyone = first_players(pop);
+  Population_Programs programs;
+  compile_population(programs, formulae, pop, rounds);
+  Query_Tables tables;
+  prepare_tables(tables, programs, rounds);
   uint64_t batch = 0;
   for (int32_t time = 0; time < rounds; ++time) {
     start_round(history, time);
-    for (agent row = 0; row < pop; ++row) {
-      const Program& program = *programs.of_player[row];
-      Batch decisions{&history, pop, row, time - 1, ++batch};
-      if (!decides_one_by_one(program, time)) {
-        record_moves(history, row, everyone & ~player_bit(row), execute_Program(program, states[row], decisions, -1));
-        continue;
-      }
-      for (agent column = 0; column < pop; ++column) {
-        if (column == row) continue;
-        Mask move = execute_Program(program, states[row], decisions, column);
-        record_moves(history, row, player_bit(column), move);
-      }
-    }
+    for (agent row = 0; row < pop; ++row)
+      decide_row(history, programs.distinct[programs.of_player[row]], Batch{&history, pop, row, time - 1, ++batch, &tables},
+                 time);
     finish_round(history);
   }
 }

@@ -1,10 +1,10 @@
 // A formula compiled for one tournament: a flat list of instructions for a
 // stack machine whose values are sets of opponents (see mask.h), so that one
 // run decides a player's move against every opponent at once. Variables are
-// resolved to slots of the quantifiers that bind them; quantifiers that bind
-// nothing, double negations and loops over a body that ignores its variable
-// are compiled away; draw-free subformulas that repeat within one decision
-// are remembered.
+// resolved to the loops that bind them; quantifiers that bind nothing,
+// double negations and loops over a body that ignores its variable are
+// compiled away; subformulae that draw nothing and hold a quantifier are
+// queries, whose values come from tables (see query.h).
 #pragma once
 
 #include <cstdint>
@@ -27,11 +27,9 @@ enum Op : uint8_t {
   OP_OR,
   OP_LOOP_BEGIN,  // start quantifier loop `index`; with no candidate push its start value and jump
   OP_LOOP_END,    // fold the body's value in; next candidate or push the result
-  OP_MEMO_BEGIN,  // push remembered value `index` and jump to `target`, or go on computing it
-  OP_MEMO_END,    // remember the top value
+  OP_QUERY,       // push the value of query `index` at the loops' values from `first_slot`
   OP_INVALID,     // a node of unknown kind (`index`), or a missing operand: fatal when reached
 };
-
 
 struct Instruction {
   Op op;
@@ -41,28 +39,16 @@ struct Instruction {
   int32_t time_mod;
   bool negate;
   double chance;
-  int32_t index;   // loop or memo number, or the constant
-  int32_t target;  // where a test, an empty loop or a remembered value jumps
+  int32_t index;       // loop or query number, or the constant
+  int32_t target;      // where a test or an empty loop jumps
+  int32_t first_slot;  // OP_QUERY: into Program::query_slots
 };
 
 struct Loop {
   bool over_time;
   bool forall;
-  // A time loop outside every other loop whose body draws nothing and reads
-  // only rounds already played, at times given by its own variable: the
-  // body's value at a time never changes, so each round adds one time to
-  // the value folded so far instead of folding them all again.
-  bool incremental;
   int32_t body;  // first instruction of the body
   int32_t end;   // the instruction after OP_LOOP_END
-};
-
-// A remembered subformula: its value depends on at most one enclosing
-// quantifier's variable (`key_loop`, or -1 for none).
-struct Memo {
-  int32_t key_loop;
-  bool conflict_free;  // never reads a cell the deciding player writes this round
-  int32_t end;
 };
 
 // An atom that may read a cell its own player writes in the round being
@@ -76,10 +62,13 @@ struct Program {
   std::vector<Instruction> code;
   bool single_lookup = false;  // the whole formula is one DEFECTED atom
   std::vector<Loop> loops;
-  std::vector<Memo> memos;
   std::vector<Conflict_Atom> conflict_atoms;
+  // The queries asked for, and for each of their free variables but the
+  // opponent, the loop whose value it takes.
+  std::vector<int32_t> queries;
+  std::vector<int32_t> query_slots;
   int32_t max_stack = 0;
-  int32_t max_nesting = 0;  // of the operands and remembered values being worked out
+  int32_t max_nesting = 0;  // of the operands being worked out
   bool draws = false;  // holds a CHANCE atom that can be reached
   // At most one draw per decision: one CHANCE atom, outside every loop, so
   // that drawing for each opponent in turn keeps the order of the draws.

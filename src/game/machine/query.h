@@ -1,0 +1,90 @@
+// Draw-free subformulae as queries over the relation "a defected against b
+// at time t", evaluated the way a database evaluates first-order logic: each
+// subformula becomes a table of its values over its free variables, worked
+// out bottom up once per round (or once per deciding player, where it
+// depends on that player), instead of once per decision and candidate.
+//
+// A query is read from a formula in negation normal form, with `&` and `|`
+// flattened, quantifiers pushed inward as far as they go (a quantifier
+// distributes over the connective of its kind, and what does not mention its
+// variable is pulled out of the other one), and equal subformulae shared:
+// the plan of a tournament holds the queries of all its players as one
+// graph. The cost of a table is the product of the ranges of its free
+// variables, so what remains exponential is the number of variables a
+// subformula still mentions once its quantifiers are pushed inward.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "formula/formula.h"
+#include "game/letters.h"
+
+// A variable of a query: a time letter (its code), an agent letter (256 plus
+// its code), or the opponent. Tables order their variables by this number,
+// and keep the last one, an agent or the opponent whenever one is free, as
+// the bits of a set of players (or times).
+using Variable = int32_t;
+constexpr Variable OPPONENT = 512;
+constexpr Variable agent_variable(int32_t letter) { return 256 + letter; }
+constexpr bool is_time_variable(Variable v) { return v < 256; }
+
+enum Query_Kind : uint8_t { Q_FALSE, Q_TRUE, Q_ATOM, Q_AND, Q_OR, Q_EXISTS, Q_FORALL };
+
+// A lookup. Bound terms hold their Variable; COLUMN terms are OPPONENT,
+// bound too.
+struct Query_Atom {
+  Term player1;
+  Term player2;
+  Term time;
+  int32_t time_mod;
+  bool negate;
+};
+
+struct Query_Node {
+  Query_Kind kind;
+  Variable bound;  // Q_EXISTS, Q_FORALL: the variable quantified
+  Query_Atom atom;
+  int32_t first_child;  // into Query_Plan::children
+  int32_t child_count;
+  int32_t first_free;   // into Query_Plan::free: the free variables, ascending
+  int32_t free_count;
+  // Depends on the deciding player: through `r`, through the range of an
+  // agent quantifier (which leaves the deciding player out), or through
+  // reading the round being played, whose moves grow as players decide.
+  bool per_row;
+  // Its value at given values of its variables never changes once the
+  // times they name are played: it reads the history only at times given
+  // by time variables (at most one round after them), and holds no time
+  // quantifier, whose range grows every round.
+  bool settled;
+};
+
+struct Query_Plan {
+  int32_t pop = 0;
+  std::vector<Query_Node> nodes;
+  std::vector<int32_t> children;
+  std::vector<Variable> free;
+  std::unordered_multimap<uint64_t, int32_t> interned;  // hash of a node's contents: the node
+};
+
+// The free variables of a node.
+inline const Variable* free_variables(const Query_Plan& plan, const Query_Node& node) {
+  return plan.free.data() + node.first_free;
+}
+inline const int32_t* children_of(const Query_Plan& plan, const Query_Node& node) {
+  return plan.children.data() + node.first_child;
+}
+
+// Whether a letter is bound by a quantifier outside the subformula being
+// read (a loop of the machine around it).
+struct Outer_Letters {
+  const void* context;
+  bool (*bound)(const void* context, bool over_time, int32_t letter);
+};
+
+// Reads a subformula into the plan and returns its node. The subformula
+// must draw nothing and hold only known kinds; letters bound outside it are
+// free variables of the query.
+int32_t add_query(Query_Plan& plan, const Formula* subformula, Outer_Letters outer);

@@ -1,0 +1,563 @@
+#include "game/machine/query_tables.h"
+
+#include <algorithm>
+
+#include "game/evaluate.h"
+
+namespace {
+
+using Layout = Table_Layout;
+
+int32_t last_place(const Layout& layout) { return layout.count - 1; }
+int32_t outer_count(const Layout& layout) { return layout.count > 0 ? layout.count - 1 : 0; }
+Variable last_variable(const Layout& layout) { return layout.count > 0 ? layout.variables[layout.count - 1] : -1; }
+
+int32_t place_of(const Layout& layout, Variable variable) {
+  for (int32_t i = 0; i < layout.count; ++i)
+    if (layout.variables[i] == variable) return i;
+  return -1;
+}
+
+int64_t time_extent(int32_t prev_time) { return prev_time <= 0 ? 1 : prev_time; }
+int64_t time_of_index(int64_t index, int32_t prev_time) { return prev_time <= 0 ? first_time_candidate(prev_time) : index; }
+int64_t index_of_time(int64_t time, int32_t prev_time) { return prev_time <= 0 ? 0 : time; }
+
+// The values a query was asked at, as indices, for the variables the
+// machine's loops bind.
+struct Fixing {
+  int32_t count = 0;
+  Variable variable[MAX_TABLE_VARIABLES];
+  int64_t index[MAX_TABLE_VARIABLES];
+
+  int32_t find(Variable v) const {
+    for (int32_t i = 0; i < count; ++i)
+      if (variable[i] == v) return i;
+    return -1;
+  }
+};
+
+Layout layout_of(const Query_Plan& plan, int32_t node, int32_t pop, int32_t prev_time, const Fixing* fixing) {
+  const Query_Node& n = plan.nodes[node];
+  Layout layout;
+  layout.count = n.free_count;
+  layout.variables = free_variables(plan, n);
+  for (int32_t i = 0; i < layout.count; ++i) {
+    Variable variable = layout.variables[i];
+    layout.extent[i] = is_time_variable(variable) ? time_extent(prev_time) : pop;
+    if (i == last_place(layout)) break;
+    int32_t fixed = fixing ? fixing->find(variable) : -1;
+    if (fixed >= 0) {
+      layout.base[i] = fixing->index[fixed];
+      layout.extent[i] = 1;
+    }
+    layout.sets *= layout.extent[i];
+  }
+  return layout;
+}
+
+// How a part's table is read at the assignments of a whole's outer
+// variables: the part's set is at `offset` plus the whole's indices times
+// `stride`; its bits are the whole's, or, when the part's last variable is
+// an outer one of the whole (`bit`), the bit at that variable's value
+// stands for all. A variable of the part that the whole lacks (the one a
+// quantifier binds) is left out: its caller steps through it.
+struct Projection {
+  int64_t stride[MAX_TABLE_VARIABLES] = {};
+  int64_t offset = 0;
+  int32_t bit = -1;
+  int64_t bit_base = 0;
+};
+
+Projection project(const Layout& whole, const Layout& part) {
+  Projection projection;
+  int64_t stride = 1;
+  for (int32_t k = outer_count(part) - 1; k >= 0; --k) {
+    int32_t place = place_of(whole, part.variables[k]);
+    if (place >= 0 && place < outer_count(whole)) {
+      projection.stride[place] = stride;
+      projection.offset += (whole.base[place] - part.base[k]) * stride;
+    }
+    stride *= part.extent[k];
+  }
+  return projection;
+}
+
+// An operand of a junction: its last variable is the whole's, or an outer
+// one of the whole whose bit stands for all.
+Projection project_operand(const Layout& whole, const Layout& part) {
+  Projection projection = project(whole, part);
+  if (part.count > 0 && last_variable(part) != last_variable(whole)) {
+    projection.bit = place_of(whole, last_variable(part));
+    projection.bit_base = whole.base[projection.bit];
+  }
+  return projection;
+}
+
+// The assignments of a layout's outer variables, in table order, with the
+// index of one part's set kept up to date along the way.
+struct Odometer {
+  int32_t dims;
+  const int64_t* extent;
+  Projection part{};
+  int64_t value[MAX_TABLE_VARIABLES] = {};
+  int64_t index = part.offset;
+
+  void advance() {
+    for (int32_t d = dims - 1; d >= 0; --d) {
+      index += part.stride[d];
+      if (++value[d] < extent[d]) return;
+      index -= part.stride[d] * extent[d];
+      value[d] = 0;
+    }
+  }
+  Mask read(const Mask* sets) const {
+    Mask set = sets[index];
+    if (part.bit < 0) return set;
+    return all_or_none(has_player(set, static_cast<int32_t>(part.bit_base + value[part.bit])));
+  }
+};
+
+Odometer walk(const Layout& whole, const Layout& part) {
+  return Odometer{outer_count(whole), whole.extent, project(whole, part)};
+}
+
+// The exclusion of the deciding player and the opponent from an agent
+// quantifier's range: from the set of candidates that satisfy the body
+// (`truths`), for every opponent c at once, whether one other than c (and
+// than the deciding player) does; for the universal quantifier, whether
+// none other than c fails it.
+Mask over_other_players(bool forall, Mask truths, int32_t pop, agent row) {
+  Mask candidates = first_players(pop) & ~player_bit(row);
+  Mask witnesses = (forall ? ~truths : truths) & candidates;
+  int32_t count = count_players(witnesses);
+  Mask exists = count >= 2 ? ALL_PLAYERS : count == 1 ? ~witnesses : NO_PLAYERS;
+  return forall ? ~exists : exists;
+}
+
+struct Evaluation {
+  Query_Tables& tables;
+  const Query_Plan& plan;
+  const Query_Context& context;
+  const Fixing& fixing;
+};
+
+int64_t term_value(const Evaluation& e, Term term, const Layout& out, int32_t place, const Odometer& at) {
+  switch (term.kind) {
+    case TERM_ROW: return e.context.row;
+    case TERM_PREV: return e.context.prev_time;
+    case TERM_BOUND: {
+      int64_t index = out.base[place] + at.value[place];
+      return is_time_variable(term.value) ? time_of_index(index, e.context.prev_time) : index;
+    }
+    default: return term.value;
+  }
+}
+
+// An atom's table: one lookup a set, with the last variable as the
+// lookup's EVERY_PLAYER, or, for a time, bit by bit.
+void fill_atom(const Evaluation& e, const Query_Node& node, const Layout& out, Mask* sets) {
+  const Query_Atom& atom = node.atom;
+  auto place = [&](Term term) { return term.kind == TERM_BOUND ? place_of(out, term.value) : -1; };
+  const int32_t last = out.count > 0 ? last_place(out) : -2;  // no place is -2
+  const int32_t place1 = place(atom.player1), place2 = place(atom.player2), time_place = place(atom.time);
+  Odometer at{outer_count(out), out.extent};
+  for (int64_t i = 0; i < out.sets; ++i, at.advance()) {
+    int64_t player1 = place1 == last ? EVERY_PLAYER : term_value(e, atom.player1, out, place1, at);
+    int64_t player2 = place2 == last ? EVERY_PLAYER : term_value(e, atom.player2, out, place2, at);
+    Mask set;
+    if (time_place == last) {
+      set = NO_PLAYERS;
+      for (int64_t t = 0; t < out.extent[last]; ++t) {
+        int64_t time = time_of_index(t, e.context.prev_time) + atom.time_mod;
+        if (!is_empty(lookup_defections(*e.context.history, player1, player2, time)))
+          set = set | player_bit(static_cast<int32_t>(t));
+      }
+    } else {
+      int64_t time = term_value(e, atom.time, out, time_place, at) + atom.time_mod;
+      set = lookup_defections(*e.context.history, player1, player2, time);
+    }
+    sets[i] = atom.negate ? ~set : set;
+  }
+}
+
+// How an operand goes into a junction's table: the first one is copied.
+enum Fold : uint8_t { FOLD_COPY, FOLD_AND, FOLD_OR };
+
+template <Fold How>
+void fold_set(Mask& set, Mask value) {
+  set = How == FOLD_COPY ? value : How == FOLD_AND ? set & value : set | value;
+}
+
+// Folds a part into the `&` or `|` of a junction: the whole's innermost
+// outer variable in a tight loop, the others by the odometer.
+template <Fold How>
+void fold_operand(const Layout& out, Mask* sets, const Layout& part, const Mask* part_sets) {
+  const Projection projection = project_operand(out, part);
+  const int32_t dims = outer_count(out);
+  if (dims == 0) {
+    fold_set<How>(sets[0], part_sets[projection.offset]);
+    return;
+  }
+  const int32_t inner = dims - 1;
+  const int64_t width = out.extent[inner];
+  const int64_t step = projection.stride[inner];
+  Odometer at{inner, out.extent, projection};
+  for (int64_t i = 0; i < out.sets; i += width, at.advance()) {
+    Mask* row = sets + i;
+    const Mask* from = part_sets + at.index;
+    if (projection.bit < 0) {
+      for (int64_t k = 0; k < width; ++k) fold_set<How>(row[k], from[k * step]);
+    } else if (projection.bit == inner) {
+      for (int64_t k = 0; k < width; ++k)
+        fold_set<How>(row[k], all_or_none(has_player(from[k * step], static_cast<int32_t>(projection.bit_base + k))));
+    } else {
+      const auto bit = static_cast<int32_t>(projection.bit_base + at.value[projection.bit]);
+      for (int64_t k = 0; k < width; ++k) fold_set<How>(row[k], all_or_none(has_player(from[k * step], bit)));
+    }
+  }
+}
+
+int64_t stride_of(const Layout& layout, int32_t place) {
+  int64_t stride = 1;
+  for (int32_t k = outer_count(layout) - 1; k > place; --k) stride *= layout.extent[k];
+  return stride;
+}
+
+// The quantified variable is the body's last: its bits.
+void quantify_bits(const Evaluation& e, bool forall, bool over_time, const Layout& out, Mask* sets,
+                   const Layout& body, const Mask* body_sets) {
+  Odometer at = walk(out, body);
+  if (!over_time) {  // the opponent takes the quantified agent's place as the last variable
+    for (int64_t i = 0; i < out.sets; ++i, at.advance())
+      sets[i] = over_other_players(forall, body_sets[at.index], e.context.pop, e.context.row);
+    return;
+  }
+  const Mask range = first_players(static_cast<int32_t>(body.extent[last_place(body)]));
+  auto holds = [&](Mask set) { return forall ? (set & range) == range : !is_empty(set & range); };
+  if (out.count == 0) {
+    sets[0] = all_or_none(holds(body_sets[0]));
+    return;
+  }
+  // The whole's last variable is an outer one of the body: its bits are
+  // made one by one, at the indices the body has it at.
+  const int32_t z = place_of(body, last_variable(out));
+  const int64_t stride = stride_of(body, z);
+  for (int64_t i = 0; i < out.sets; ++i, at.advance()) {
+    Mask set = NO_PLAYERS;
+    for (int64_t v = 0; v < body.extent[z]; ++v)
+      if (holds(body_sets[at.index + v * stride])) set = set | player_bit(static_cast<int32_t>(body.base[z] + v));
+    sets[i] = set;
+  }
+}
+
+// The quantified variable is an outer one of the body, whose bits are the
+// whole's: fold the body's sets over the candidates.
+void quantify_sets(const Evaluation& e, bool forall, bool over_time, int32_t place, const Layout& out, Mask* sets,
+                   const Layout& body, const Mask* body_sets) {
+  const int64_t stride = stride_of(body, place);
+  Odometer at = walk(out, body);
+  for (int64_t i = 0; i < out.sets; ++i, at.advance()) {
+    const Mask* first = body_sets + at.index;
+    Mask folded = all_or_none(forall);
+    for (int64_t x = 0; x < body.extent[place]; ++x) {
+      Mask value = first[x * stride];
+      if (!over_time) {
+        if (x == e.context.row) continue;
+        // An opponent is never its own candidate.
+        Mask self = player_bit(static_cast<int32_t>(x));
+        value = forall ? value | self : value & ~self;
+      }
+      folded = forall ? folded & value : folded | value;
+    }
+    sets[i] = folded;
+  }
+}
+
+// An agent quantified over an outer variable of a body that does not
+// depend on the opponent: the body's last variable becomes an outer one of
+// the whole, so its sets are turned around (candidates as bits) first.
+void quantify_turned(const Evaluation& e, bool forall, int32_t place, const Layout& out, Mask* sets,
+                     const Layout& body, const Mask* body_sets) {
+  const int64_t stride = stride_of(body, place);
+  const int32_t m = last_place(out) - 1;  // the body's last variable, now outer
+  const int64_t width = out.extent[m];
+  Layout rest = out;  // the whole's outer variables but that one
+  rest.count = out.count - 1;
+  rest.sets = out.sets / width;
+  Odometer at = walk(rest, body);
+  Mask turned[128];
+  for (int64_t i = 0; i < rest.sets; ++i, at.advance()) {
+    const Mask* first = body_sets + at.index;
+    for (int64_t x = 0; x < 128; ++x) turned[x] = x < body.extent[place] ? first[x * stride] : NO_PLAYERS;
+    transpose_players(turned);
+    for (int64_t v = 0; v < width; ++v)
+      sets[i * width + v] = over_other_players(forall, turned[out.base[m] + v], e.context.pop, e.context.row);
+  }
+}
+
+void quantify(const Evaluation& e, const Query_Node& node, const Layout& out, Mask* sets, const Layout& body,
+              const Mask* body_sets) {
+  const bool forall = node.kind == Q_FORALL;
+  const bool over_time = is_time_variable(node.bound);
+  const int32_t place = place_of(body, node.bound);
+  if (place == last_place(body))
+    quantify_bits(e, forall, over_time, out, sets, body, body_sets);
+  else if (last_variable(body) == last_variable(out))
+    quantify_sets(e, forall, over_time, place, out, sets, body, body_sets);
+  else
+    quantify_turned(e, forall, place, out, sets, body, body_sets);
+}
+
+Set_Stack& stack_of(Query_Tables& tables, bool kept) { return kept ? tables.for_round : tables.scratch; }
+
+void reserve(Set_Stack& stack, int64_t sets) {
+  auto larger = std::make_unique_for_overwrite<Mask[]>(static_cast<size_t>(sets));
+  std::copy(stack.sets.get(), stack.sets.get() + stack.top, larger.get());
+  stack.sets = std::move(larger);
+  stack.capacity = sets;
+}
+
+int64_t allocate(Query_Tables& tables, bool kept, int64_t sets) {
+  Set_Stack& stack = stack_of(tables, kept);
+  int64_t at = stack.top;
+  stack.top += sets;
+  // Reserved before the first round; growing is a fallback that never happens.
+  if (stack.top > stack.capacity) reserve(stack, std::max(stack.top, 2 * stack.capacity));
+  return at;
+}
+
+Mask* data_of(Query_Tables& tables, const Table_Work& table) { return stack_of(tables, table.kept).sets.get() + table.at; }
+
+bool kept_now(const Query_Tables& tables, int32_t node) {
+  return tables.kept[node] && tables.kept_round[node] == tables.round;
+}
+
+// Starts a node's table: where it goes, and what its operands fold into.
+// A kept node's table, and all of its parts, are worked out whole.
+Table_Work open_table(const Evaluation& e, int32_t node, bool whole) {
+  const bool kept = e.tables.kept[node];
+  whole = whole || kept;
+  Table_Work table{node, whole, kept, 0,
+                   layout_of(e.plan, node, e.context.pop, e.context.prev_time, whole ? nullptr : &e.fixing), 0};
+  table.at = allocate(e.tables, kept, table.layout.sets);
+  const Query_Node& n = e.plan.nodes[node];
+  Mask* sets = data_of(e.tables, table);
+  // Junctions and quantifiers write every set when their operands are done.
+  if (n.kind == Q_ATOM)
+    fill_atom(e, n, table.layout, sets);
+  else if (n.kind == Q_TRUE || n.kind == Q_FALSE)
+    sets[0] = all_or_none(n.kind == Q_TRUE);
+  return table;
+}
+
+void close_part(const Evaluation& e, const Table_Work& whole, const Table_Work& part) {
+  const Query_Node& n = e.plan.nodes[whole.node];
+  Mask* sets = data_of(e.tables, whole);
+  const Mask* part_sets = data_of(e.tables, part);
+  if ((n.kind == Q_AND || n.kind == Q_OR) && whole.next == 1)
+    fold_operand<FOLD_COPY>(whole.layout, sets, part.layout, part_sets);
+  else if (n.kind == Q_AND)
+    fold_operand<FOLD_AND>(whole.layout, sets, part.layout, part_sets);
+  else if (n.kind == Q_OR)
+    fold_operand<FOLD_OR>(whole.layout, sets, part.layout, part_sets);
+  else
+    quantify(e, n, whole.layout, sets, part.layout, part_sets);
+  if (!part.kept) e.tables.scratch.top = part.at;
+}
+
+// Works out the table of `root`, its parts first, without recursion.
+Table_Work work_out(const Evaluation& e, int32_t root) {
+  std::vector<Table_Work>& work = e.tables.work;
+  work.clear();
+  work.push_back(open_table(e, root, false));
+  while (true) {
+    Table_Work& table = work.back();
+    const Query_Node& n = e.plan.nodes[table.node];
+    if (table.next < n.child_count) {
+      int32_t child = children_of(e.plan, n)[table.next++];
+      if (kept_now(e.tables, child)) {
+        Table_Work kept{child, true, true, e.tables.kept_at[child],
+                        layout_of(e.plan, child, e.context.pop, e.context.prev_time, nullptr), 0};
+        close_part(e, table, kept);
+      } else {
+        work.push_back(open_table(e, child, table.whole));
+      }
+      continue;
+    }
+    Table_Work done = table;
+    work.pop_back();
+    if (done.kept) {
+      e.tables.kept_round[done.node] = e.tables.round;
+      e.tables.kept_at[done.node] = done.at;
+    }
+    if (work.empty()) return done;
+    close_part(e, work.back(), done);
+  }
+}
+
+// The values as indices, fixed for every variable but the opponent.
+Fixing fixing_of(const Query_Plan& plan, int32_t root, const Query_Context& context, const int32_t* values) {
+  const Query_Node& node = plan.nodes[root];
+  Fixing fixing;
+  for (int32_t i = 0; i < node.free_count; ++i) {
+    Variable variable = free_variables(plan, node)[i];
+    if (variable == OPPONENT) continue;
+    fixing.variable[fixing.count] = variable;
+    int32_t value = values[fixing.count];
+    fixing.index[fixing.count++] = is_time_variable(variable) ? index_of_time(value, context.prev_time) : value;
+  }
+  return fixing;
+}
+
+// The set answering for every opponent in a table worked out at `fixing`.
+Mask answer_of(const Table_Work& table, const Mask* sets, const Fixing& fixing) {
+  const Layout& layout = table.layout;
+  int64_t index = 0;
+  for (int32_t d = 0; d < outer_count(layout); ++d)
+    index = index * layout.extent[d] + (fixing.index[d] - layout.base[d]);
+  Mask set = sets[index];
+  if (layout.count == 0 || last_variable(layout) == OPPONENT) return set;
+  return all_or_none(has_player(set, static_cast<int32_t>(fixing.index[layout.count - 1])));
+}
+
+Variable last_free(const Query_Plan& plan, int32_t node) {
+  const Query_Node& n = plan.nodes[node];
+  return n.free_count > 0 ? free_variables(plan, n)[n.free_count - 1] : -1;
+}
+
+bool same_values(const Query_Tables& tables, int32_t root, const int32_t* values, int32_t count) {
+  return std::equal(values, values + count, tables.answer_values.begin() + int64_t{root} * MAX_TABLE_VARIABLES);
+}
+
+}  // namespace
+
+Mask query_value(Query_Tables& tables, int32_t root, const Query_Context& context, const int32_t* values) {
+  if (tables.round != context.prev_time) {
+    tables.round = context.prev_time;
+    tables.for_round.top = 0;
+  }
+  const Query_Plan& plan = *tables.plan;
+  const int32_t count = plan.nodes[root].free_count - (last_free(plan, root) == OPPONENT ? 1 : 0);
+  if (tables.answer_batch[root] == context.batch && same_values(tables, root, values, count)) return tables.answer[root];
+  Fixing fixing = fixing_of(plan, root, context, values);
+  Evaluation e{tables, plan, context, fixing};
+  Table_Work table = kept_now(tables, root)
+                         ? Table_Work{root, true, true, tables.kept_at[root],
+                                      layout_of(plan, root, context.pop, context.prev_time, nullptr), 0}
+                         : work_out(e, root);
+  Mask answer = answer_of(table, data_of(tables, table), fixing);
+  if (!table.kept) tables.scratch.top = table.at;
+  tables.answer_batch[root] = context.batch;
+  std::copy(values, values + count, tables.answer_values.begin() + int64_t{root} * MAX_TABLE_VARIABLES);
+  tables.answer[root] = answer;
+  return answer;
+}
+
+int64_t query_size(const Query_Plan& plan, int32_t root, int32_t times) {
+  int64_t largest = 1;
+  std::vector<bool> seen(plan.nodes.size());
+  std::vector<int32_t> pending{root};
+  while (!pending.empty()) {
+    int32_t id = pending.back();
+    pending.pop_back();
+    if (seen[id]) continue;
+    seen[id] = true;
+    const Query_Node& node = plan.nodes[id];
+    if (node.free_count > MAX_TABLE_VARIABLES) return INT64_MAX;
+    int64_t sets = 1;
+    for (int32_t i = 0; i + 1 < node.free_count; ++i)
+      sets *= is_time_variable(free_variables(plan, node)[i]) ? times : plan.pop;
+    largest = std::max(largest, sets);
+    pending.insert(pending.end(), children_of(plan, node), children_of(plan, node) + node.child_count);
+  }
+  return largest;
+}
+
+void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses,
+                          const std::vector<int32_t>& queries, int32_t rounds) {
+  const size_t nodes = plan.nodes.size();
+  tables.plan = &plan;
+  tables.kept.assign(nodes, 0);
+  tables.kept_round.assign(nodes, INT32_MIN);
+  tables.kept_at.assign(nodes, 0);
+  tables.answer_batch.assign(nodes, 0);
+  tables.answer_values.assign(nodes * MAX_TABLE_VARIABLES, 0);
+  tables.answer.assign(nodes, NO_PLAYERS);
+  tables.round = INT32_MIN;
+  // Only the nodes of the queries asked for are ever worked out (a query
+  // found too large leaves nodes in the plan that nothing asks for).
+  std::vector<bool> reached(nodes, false);
+  for (int32_t root : queries) reached[root] = true;
+  for (size_t i = nodes; i-- > 0;)
+    if (reached[i])
+      for (int32_t c = 0; c < plan.nodes[i].child_count; ++c) reached[children_of(plan, plan.nodes[i])[c]] = true;
+  const int32_t times = std::max(1, rounds - 2);
+  std::vector<int64_t> size(nodes, 1);
+  for (size_t i = 0; i < nodes; ++i) {
+    const Query_Node& node = plan.nodes[i];
+    for (int32_t v = 0; reached[i] && v + 1 < node.free_count; ++v)
+      size[i] *= is_time_variable(free_variables(plan, node)[v]) ? times : plan.pop;
+  }
+  // Parents come after their children in the plan: walking it backwards,
+  // count how often each node is worked out in a round, and keep those that
+  // do not depend on the deciding player but are worked out more than once.
+  std::vector<int64_t> demand(uses.begin(), uses.end());
+  demand.resize(nodes, 0);
+  int64_t kept_sets = 0;
+  for (size_t i = nodes; i-- > 0;) {
+    const Query_Node& node = plan.nodes[i];
+    tables.kept[i] = reached[i] && !node.per_row && demand[i] >= 2;
+    if (tables.kept[i]) kept_sets += size[i];
+    for (int32_t c = 0; c < node.child_count; ++c)
+      demand[children_of(plan, node)[c]] += tables.kept[i] ? 1 : demand[i];
+  }
+  // What working a node out needs on the scratch stack, its own table and
+  // its parts'.
+  std::vector<int64_t> peak(nodes, 0), depth(nodes, 1);
+  int64_t scratch_sets = 0, deepest = 1;
+  for (size_t i = 0; i < nodes; ++i) {
+    if (!reached[i]) continue;
+    const Query_Node& node = plan.nodes[i];
+    int64_t parts = 0;
+    for (int32_t c = 0; c < node.child_count; ++c) {
+      int32_t child = children_of(plan, node)[c];
+      parts = std::max(parts, peak[child]);
+      depth[i] = std::max(depth[i], depth[child] + 1);
+    }
+    peak[i] = (tables.kept[i] ? 0 : size[i]) + parts;
+    scratch_sets = std::max(scratch_sets, peak[i]);
+    deepest = std::max(deepest, depth[i]);
+  }
+  tables.for_round = Set_Stack{};
+  tables.scratch = Set_Stack{};
+  reserve(tables.for_round, kept_sets);
+  reserve(tables.scratch, scratch_sets);
+  tables.work.reserve(static_cast<size_t>(deepest));
+}
+
+void add_query_cost(Query_Cost& cost, const Query_Plan& plan, int32_t root) {
+  std::vector<bool> seen(plan.nodes.size());
+  std::vector<int32_t> pending{root};
+  while (!pending.empty()) {
+    int32_t id = pending.back();
+    pending.pop_back();
+    if (seen[id]) continue;
+    seen[id] = true;
+    const Query_Node& node = plan.nodes[id];
+    int32_t agents = 0, times = 0;
+    for (int32_t i = 0; i + 1 < node.free_count; ++i) ++(is_time_variable(free_variables(plan, node)[i]) ? times : agents);
+    ++cost.tables[std::min(agents, MAX_TABLE_VARIABLES)][std::min(times, MAX_TABLE_VARIABLES)];
+    pending.insert(pending.end(), children_of(plan, node), children_of(plan, node) + node.child_count);
+  }
+}
+
+int64_t estimate_query_cost(const Query_Cost& cost, int32_t pop, int32_t prev_time) {
+  int64_t total = 0;
+  int64_t agent_power = 1;
+  for (int32_t agents = 0; agents <= MAX_TABLE_VARIABLES; ++agents, agent_power = std::min(agent_power * pop, MAX_QUERY_SETS)) {
+    int64_t power = agent_power;
+    for (int32_t times = 0; times <= MAX_TABLE_VARIABLES; ++times, power = std::min(power * time_extent(prev_time), MAX_QUERY_SETS))
+      total += cost.tables[agents][times] * power;
+  }
+  return total;
+}
