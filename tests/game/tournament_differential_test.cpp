@@ -1,6 +1,7 @@
 // The tournament evaluates compiled formulae against bit planes, for all
 // opponents at once where it can. It must record exactly the moves, and
 // make exactly the draws, of evaluating every decision by substituted copies.
+#include "game/machine/play.h"
 #include "game/random_trees.h"
 #include "game/substitution.h"
 #include "game/tournament.h"
@@ -23,21 +24,25 @@ Population make_population(Tree_Maker& maker, int32_t pop, int max_depth) {
   return population;
 }
 
+// Plays the population with each of the machine's ways of deciding, and by
+// substituted copies: moves and draws must agree.
 void expect_same_tournament(const Population& population, int32_t rounds, int32_t seed, Test_History& fast,
-                            Test_History& reference) {
+                            Test_History& reference, int64_t max_table_sets = MAX_QUERY_SETS) {
   auto pop = static_cast<int32_t>(population.formulae.size());
-  // Moves of an earlier tournament must not survive.
-  for (int32_t time = 0; time < HISTORY_TIMES; time += 7) add_action(fast.data(), time % 5, 5 + time % 7, time, time % 2);
-  seed_random(seed);
-  play_rounds(fast.data(), population.formulae.data(), pop, rounds);
-  int32_t fast_next = draw_random();
   seed_random(seed);
   play_rounds_by_substitution(reference.data(), population.formulae.data(), pop, rounds);
   int32_t reference_next = draw_random();
   std::string formulae;
   for (const Formula* formula : population.formulae) formulae += format_Formula(formula) + "\n";
-  ASSERT_TRUE(same_history(fast.data(), reference.data())) << "pop " << pop << " rounds " << rounds << "\n" << formulae;
-  ASSERT_EQ(fast_next, reference_next) << formulae;
+  for (Evaluation_Choice choice : {CHOOSE_BY_COST, ALWAYS_TABLES, ALWAYS_LOOPS}) {
+    // Moves of an earlier tournament must not survive.
+    for (int32_t time = 0; time < HISTORY_TIMES; time += 7) add_action(fast.data(), time % 5, 5 + time % 7, time, time % 2);
+    seed_random(seed);
+    play_rounds_choosing(fast.data(), population.formulae.data(), pop, rounds, Machine_Settings{choice, max_table_sets});
+    ASSERT_TRUE(same_history(fast.data(), reference.data()))
+        << "choice " << int{choice} << " pop " << pop << " rounds " << rounds << "\n" << formulae;
+    ASSERT_EQ(draw_random(), reference_next) << "choice " << int{choice} << "\n" << formulae;
+  }
 }
 
 }  // namespace
@@ -78,6 +83,27 @@ TEST(TournamentDifferential, LargePopulations) {
     maker.chance = trial % 2 == 0;
     Population population = make_population(maker, pops[trial % 3], 2);
     expect_same_tournament(population, 3, trial, fast, reference);
+    if (testing::Test::HasFatalFailure()) return;
+  }
+}
+
+// Queries with several quantifiers, some of them too large for the budget
+// given, so that the loops give their subformulae as queries the values of
+// their variables.
+TEST(TournamentDifferential, NestedQuantifiersAsTablesAndLoops) {
+  Tree_Maker maker{std::mt19937(81)};
+  Test_History fast, reference;
+  for (int trial = 0; trial < 150; ++trial) {
+    maker.chance = trial % 4 == 0;
+    auto pop = static_cast<int32_t>(3 + maker.pick(5));
+    Population population;
+    for (int32_t i = 0; i < pop; ++i) {
+      maker.quantifiers_left = 4;
+      population.trees.emplace_back(maker.make(3 + maker.pick(4)));
+      population.formulae.push_back(population.trees.back().get());
+    }
+    int64_t max_table_sets = trial % 3 == 0 ? 4 : MAX_QUERY_SETS;
+    expect_same_tournament(population, 2 + maker.pick(9), trial, fast, reference, max_table_sets);
     if (testing::Test::HasFatalFailure()) return;
   }
 }

@@ -91,7 +91,7 @@ bool bound_outside(const void* context, bool over_time, int32_t letter) {
 bool emit_query(Emitter& e, const Formula* node, const Node_Info& self) {
   if (!self.pure || self.own_move || !self.byte_letters || !self.quantified) return false;
   int32_t root = add_query(e.plan, node, Outer_Letters{&e, bound_outside});
-  if (query_size(e.plan, root, e.times) > MAX_QUERY_SETS) return false;
+  if (query_size(e.plan, root, e.times) > e.plan.max_table_sets) return false;
   Instruction query = op(OP_QUERY, root);
   query.first_slot = static_cast<int32_t>(e.program.query_slots.size());
   const Query_Node& n = e.plan.nodes[root];

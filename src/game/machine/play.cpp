@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "game/machine/play.h"
+
 #include "game/machine/compiler.h"
 #include "game/machine/executor.h"
 #include "game/tournament.h"
@@ -49,10 +51,12 @@ Strategy make_strategy(const Formula* formula, Query_Plan& plan, int32_t rounds)
   return strategy;
 }
 
-void compile_population(Population_Programs& programs, Formula* const* formulae, int32_t pop, int32_t rounds) {
+void compile_population(Population_Programs& programs, Formula* const* formulae, int32_t pop, int32_t rounds,
+                        int64_t max_table_sets) {
   std::vector<const Formula*> compiled;
   std::vector<uint64_t> hashes;
   programs.plan.pop = pop;
+  programs.plan.max_table_sets = max_table_sets;
   programs.of_player.resize(static_cast<size_t>(pop));
   for (agent row = 0; row < pop; ++row) {
     uint64_t hash = hash_Formula(formulae[row]);
@@ -92,11 +96,11 @@ bool decides_one_by_one(const Program& program, int32_t time) {
 // One player's moves in one round, decided by one of its strategy's
 // programs; the loops only give up when they use their budget up, and
 // then the tables decide what is left.
-void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t time) {
+void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t time, Evaluation_Choice choice) {
   const Mask opponents = first_players(decisions.pop) & ~player_bit(decisions.row);
   int64_t budget = 0;
-  bool loops = strategy.adaptive && time >= strategy.tables_until;
-  if (loops) {
+  bool loops = strategy.adaptive && choice != ALWAYS_TABLES && time >= strategy.tables_until;
+  if (loops && choice == CHOOSE_BY_COST) {
     budget = estimate_query_cost(strategy.cost, decisions.pop, decisions.prev_time);
     decisions.budget = &budget;
   }
@@ -123,10 +127,15 @@ void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t t
 }  // namespace
 
 void play_rounds(History& history, Formula* const* formulae, int32_t pop, int32_t rounds) {
+  play_rounds_choosing(history, formulae, pop, rounds, Machine_Settings{});
+}
+
+void play_rounds_choosing(History& history, Formula* const* formulae, int32_t pop, int32_t rounds,
+                          const Machine_Settings& settings) {
   reset_history(history);
   if (pop < 2) return;
   Population_Programs programs;
-  compile_population(programs, formulae, pop, rounds);
+  compile_population(programs, formulae, pop, rounds, settings.max_table_sets);
   Query_Tables tables;
   prepare_tables(tables, programs, rounds);
   uint64_t batch = 0;
@@ -134,7 +143,7 @@ void play_rounds(History& history, Formula* const* formulae, int32_t pop, int32_
     start_round(history, time);
     for (agent row = 0; row < pop; ++row)
       decide_row(history, programs.distinct[programs.of_player[row]], Batch{&history, pop, row, time - 1, ++batch, &tables},
-                 time);
+                 time, settings.choice);
     finish_round(history);
   }
 }

@@ -30,6 +30,12 @@ constexpr Variable OPPONENT = 512;
 constexpr Variable agent_variable(int32_t letter) { return 256 + letter; }
 constexpr bool is_time_variable(Variable v) { return v < 256; }
 
+// Queries with a table of more free variables than this, or of more sets
+// (16 MiB), are not made: their formulae are left to the machine's loops,
+// which need no memory but time.
+constexpr int32_t MAX_TABLE_VARIABLES = 12;
+constexpr int64_t MAX_QUERY_SETS = int64_t{1} << 20;
+
 enum Query_Kind : uint8_t { Q_FALSE, Q_TRUE, Q_ATOM, Q_AND, Q_OR, Q_EXISTS, Q_FORALL };
 
 // A lookup. Bound terms hold their Variable; COLUMN terms are OPPONENT,
@@ -63,6 +69,7 @@ struct Query_Node {
 
 struct Query_Plan {
   int32_t pop = 0;
+  int64_t max_table_sets = MAX_QUERY_SETS;
   std::vector<Query_Node> nodes;
   std::vector<int32_t> children;
   std::vector<Variable> free;

@@ -71,7 +71,7 @@ bool may_read_playing(const Query_Atom& atom) {
 void describe(Query_Plan& plan, Query_Node& node) {
   std::vector<Variable> free;
   node.per_row = false;
-  node.settled = node.kind != Q_EXISTS && node.kind != Q_FORALL || !is_time_variable(node.bound);
+  node.settled = (node.kind != Q_EXISTS && node.kind != Q_FORALL) || !is_time_variable(node.bound);
   if (node.kind == Q_ATOM) {
     const Query_Atom& a = node.atom;
     add_term_variable(a.player1, free);

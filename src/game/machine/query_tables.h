@@ -19,12 +19,6 @@
 #include "game/history.h"
 #include "game/machine/query.h"
 
-// Tables with more free variables than this, or more sets (16 MiB), are not
-// made: their formulae are left to the machine's loops, which need no
-// memory but time.
-constexpr int32_t MAX_TABLE_VARIABLES = 12;
-constexpr int64_t MAX_QUERY_SETS = int64_t{1} << 20;
-
 // One player's decisions in one round.
 struct Query_Context {
   const History* history;
