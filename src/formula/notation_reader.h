@@ -40,13 +40,13 @@ std::string strip_white_space(std::string_view raw);
 // The tree of the inclusive scope `low` to `high` of `buffer`.
 Formula* make_Formula(std::string_view buffer, int32_t low, int32_t high);
 
-// The tree of a whole text (already free of white space). Formula text is
-// printable ASCII, at most MAX_FORMULA_LENGTH characters.
+// The tree of a whole text (already free of white space): at most
+// MAX_FORMULA_LENGTH bytes, each of them taken by its unsigned code.
 Formula* parse_Formula(std::string_view buffer);
 
 // The offset of the DEFECTED atom whose "D" stands at `low`.
 int32_t make_time_mod(std::string_view buffer, int32_t low, int32_t high);
 
 // The probability of the CHANCE atom whose "R" stands at `low`, as C's
-// strtod reads it; text that reads as "not a number" is an error.
+// strtod reads it, "not a number" included.
 double get_chance(std::string_view buffer, int32_t low, int32_t high);

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <limits>
@@ -84,28 +85,44 @@ TEST(NotationReader, AtomFields) {
   EXPECT_EQ(parse("D!}p")->player2, '}');
 }
 
-// A two-byte letter would shift the atom's fixed positions: UTF-8 "D\xc3\xa9cp"
-// would read as time "c" and drop the "p". Such bytes are refused, before
-// any other check, at the first position where one stands.
-TEST(NotationReader, RejectsBytesOutsidePrintableAscii) {
-  struct Case {
-    std::string text;
-    const char* message;
-  } cases[] = {
-      {"D\xc3\xa9" "cp", "byte 0xC3 at position 1 is not printable ASCII"},
-      {"Drcp&D\xff\xfep", "byte 0xFF at position 6 is not printable ASCII"},
-      {std::string("Dr\0p", 4), "byte 0x00 at position 2 is not printable ASCII"},
-      {"Drcp Dcrp", "byte 0x20 at position 4 is not printable ASCII"},  // white space is stripped before
-      {"Drcp\x7f", "byte 0x7F at position 4 is not printable ASCII"},
-      {"Drcp\v", "byte 0x0B at position 4 is not printable ASCII"},
-      {"((\x01", "byte 0x01 at position 2 is not printable ASCII"},  // before the parentheses
-      {"&\x80", "byte 0x80 at position 1 is not printable ASCII"},    // before the empty scope
-  };
-  for (const Case& c : cases) {
-    Parse_Failure failure = parse_failure(c.text);
-    EXPECT_EQ(failure.message, c.message) << c.text;
-    EXPECT_EQ(failure.diagnostics, "") << c.text;
-  }
+// Every byte but the stripped white space is formula text, taken by its
+// unsigned code: NUL, control bytes, form feed and bytes above 127 too.
+TEST(NotationReader, EveryByteIsFormulaText) {
+  Tree latin = parse("E\xe9" "D\xe9" "cp");
+  ASSERT_EQ(latin->type, EXISTS_AGENT);
+  EXPECT_EQ(latin->variable, 0xe9);
+  EXPECT_EQ(latin->left->player1, 0xe9);
+  EXPECT_EQ(reprint("E\xe9" "D\xe9" "cp"), "(E\xe9" "D\xe9" "cp)");
+  Tree nul = parse(std::string("A\0D\0cp", 7));
+  EXPECT_EQ(nul->variable, 0);
+  EXPECT_EQ(nul->left->player1, 0);
+  EXPECT_EQ(reprint(std::string("A\0D\0cp", 7)), std::string("(A\0D\0cp)", 8));
+  Tree control = parse("D\x01\x0cp\x7f");  // players 1 and 12; the offset stops at 0x7F
+  EXPECT_EQ(control->player1, 1);
+  EXPECT_EQ(control->player2, 12);
+  EXPECT_EQ(control->time, PREV_TIME);
+  EXPECT_EQ(control->time_mod, 0);
+  EXPECT_EQ(parse("Drcp\f5")->time_mod, 5);  // the offset conversion skips a form feed
+  EXPECT_EQ(parse("Drcp\v")->time_mod, 0);
+  EXPECT_EQ(reprint("Drcp Dcrp"), "Drcp");  // a blank that reaches the reader is offset text
+  // A letter of two UTF-8 bytes shifts the atom's fixed positions: agents
+  // 0xC3 and 0xA9, time letter c.
+  Tree utf8 = parse("D\xc3\xa9" "cp");
+  EXPECT_EQ(utf8->player1, 0xc3);
+  EXPECT_EQ(utf8->player2, 0xa9);
+  EXPECT_EQ(utf8->time, 'c');
+  EXPECT_EQ(parse("D\xff\xfep")->player1, 0xff);  // no byte aliases ROW, COLUMN or NO_AGENT
+}
+
+// Such bytes meet the same checks as any other text, in the same order.
+TEST(NotationReader, BytesOutsidePrintableAsciiMeetTheUsualErrors) {
+  Parse_Failure shifted = parse_failure("E\xc3\xa9" "D\xc3\xa9" "cp");  // the body starts with 0xA9
+  EXPECT_EQ(shifted.message, NO_OPERANDS);
+  EXPECT_EQ(shifted.diagnostics, "low = 2, high = 7\n");
+  EXPECT_EQ(parse_failure("((\x01").message, "unbalanced parentheses in formula");
+  EXPECT_EQ(parse_failure("&\x80").diagnostics, "low = 0, high = -1\n");
+  EXPECT_EQ(parse_failure("(Drcp)\f").message, "text after ')' at position 5");
+  EXPECT_EQ(parse_failure(std::string("D\0", 2)).message, "atom cut short at position 0");
 }
 
 TEST(NotationReader, OffsetsConvertWholeAndSaturate) {
@@ -132,8 +149,9 @@ TEST(NotationReader, ChanceAtoms) {
 }
 
 // Probabilities read as strtod reads them. Infinity is a probability above
-// 1 like any other and prints and reads back as "inf"; "not a number" is no
-// probability at all and is refused.
+// 1 like any other and prints and reads back as "inf". "Not a number" is a
+// probability that no draw is below: the atom is never true. It prints as
+// printf prints it, and all its spellings are one atom.
 TEST(NotationReader, InfiniteAndNotANumberProbabilities) {
   constexpr double inf = std::numeric_limits<double>::infinity();
   EXPECT_EQ(parse("Rinf")->chance, inf);
@@ -143,9 +161,14 @@ TEST(NotationReader, InfiniteAndNotANumberProbabilities) {
   EXPECT_EQ(reprint("Rinf"), "Rinf");
   EXPECT_EQ(reprint("R-inf|R1e999"), "(R-inf|Rinf)");
   EXPECT_EQ(parse("R1e-999")->chance, 0.0);  // underflow
-  for (const char* text : {"Rnan", "R-nan", "RNaN", "Rnan(7)"})
-    EXPECT_EQ(parse_failure(text).message, "probability is not a number at position 0") << text;
-  EXPECT_EQ(parse_failure("Drcp&~Rnan").message, "probability is not a number at position 6");
+  for (const char* text : {"Rnan", "R-nan", "RNaN", "Rnan(7)", "R-NAN()"}) {
+    EXPECT_TRUE(std::isnan(parse(text)->chance)) << text;
+    EXPECT_TRUE(equal_Formula(parse(text).get(), parse("Rnan").get())) << text;
+    EXPECT_EQ(hash_Formula(parse(text).get()), hash_Formula(parse("Rnan").get())) << text;
+  }
+  EXPECT_EQ(reprint("Rnan"), "Rnan");
+  EXPECT_EQ(reprint("Drcp&~R-nan"), "(Drcp&(~R-nan))");
+  EXPECT_FALSE(equal_Formula(parse("Rnan").get(), parse("R0").get()));
   EXPECT_EQ(parse("Rna")->chance, 0.0);  // no number at all
 }
 
