@@ -16,8 +16,15 @@ struct Fatal_Error : std::runtime_error {
 // A diagnostic aid: writes the message and a newline to standard error.
 void debug(const std::string& message);
 
+// Flushes standard output, then fails with "cannot write standard output:
+// REASON" if any write to it has failed: a full disk, a closed descriptor,
+// or a closed pipe while SIGPIPE is ignored (at its default the signal ends
+// the process first). Called after every block of output and at the end.
+void check_standard_output();
+
 // The driver's side of the convention, shared by the program and its
-// companion tools: returns what `body` returns, or, when it fails (a fatal
-// error, or memory running out), flushes standard output, writes
-// "Error: <message>" to standard error and returns 1.
+// companion tools: returns what `body` returns once standard output is
+// checked, or, when either fails (a fatal error, or memory running out),
+// flushes standard output, writes "Error: <message>" to standard error and
+// returns 1.
 int run_reporting_failures(int (*body)(int argc, char** argv), int argc, char** argv);

@@ -1,11 +1,14 @@
 #include "formula/notation_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "error.h"
 #include "number_text.h"
+#include "printable_text.h"
 
 namespace {
 
@@ -219,7 +222,12 @@ struct Names_Input {
 
 int next_name_byte(Names_Input& input) {
   int c = std::getc(input.file);
-  if (c != EOF && ++input.bytes > MAX_NAMES_INPUT_BYTES)
+  if (c == EOF) {
+    // A read error is no end of input: the names after it would be lost.
+    if (std::ferror(input.file)) error(std::string("cannot read standard input: ") + std::strerror(errno));
+    return EOF;
+  }
+  if (++input.bytes > MAX_NAMES_INPUT_BYTES)
     error("standard input too long (more than " + std::to_string(MAX_NAMES_INPUT_BYTES) + " bytes)");
   return c;
 }
@@ -239,22 +247,24 @@ bool read_word(Names_Input& names, std::string& word) {
 }
 
 std::string read_file(const std::string& file_name) {
+  // The system takes a name up to its first NUL: the rest would be dropped.
+  if (file_name.find('\0') != std::string::npos) error("file name contains a NUL byte");
   std::FILE* file = std::fopen(file_name.c_str(), "rb");
-  if (!file) error("cannot open formula file: " + file_name);
+  if (!file) error("cannot open formula file: " + printable_text(file_name));
   std::string raw;
   char chunk[65536];
   size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
     if (static_cast<int64_t>(raw.size() + got) > MAX_FORMULA_FILE_BYTES) {
       std::fclose(file);
-      error("formula file too large: " + file_name + " (more than " +
+      error("formula file too large: " + printable_text(file_name) + " (more than " +
             std::to_string(MAX_FORMULA_FILE_BYTES) + " bytes)");
     }
     raw.append(chunk, got);
   }
   bool failed = std::ferror(file) != 0;
   std::fclose(file);
-  if (failed) error("cannot read formula file: " + file_name);
+  if (failed) error("cannot read formula file: " + printable_text(file_name));
   return raw;
 }
 
@@ -262,7 +272,7 @@ std::string read_file(const std::string& file_name) {
 std::string read_formula_text(const std::string& file_name) {
   std::string text = strip_white_space(read_file(file_name));
   if (text.size() > MAX_FORMULA_LENGTH)
-    error("formula too long: " + file_name + " (more than " + std::to_string(MAX_FORMULA_LENGTH) +
+    error("formula too long: " + printable_text(file_name) + " (more than " + std::to_string(MAX_FORMULA_LENGTH) +
           " characters besides white space)");
   return text;
 }
@@ -270,6 +280,7 @@ std::string read_formula_text(const std::string& file_name) {
 Formula* echo_and_parse(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fputc('\n', stdout);
+  check_standard_output();
   return parse_Formula(text);
 }
 
@@ -294,7 +305,7 @@ int32_t init_Formulae(Formula** formulae, std::FILE* names) {
     std::string text = read_formula_text(word);
     total_length += text.size();
     if (total_length > MAX_TOTAL_FORMULA_LENGTH)
-      error("formula files too long together: " + word + " brings them past " +
+      error("formula files too long together: " + printable_text(word) + " brings them past " +
             std::to_string(MAX_TOTAL_FORMULA_LENGTH) + " characters besides white space");
     formulae[pop] = echo_and_parse(text);
     ++pop;
