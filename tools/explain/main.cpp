@@ -27,6 +27,7 @@ int run(int argc, char** argv) {
     std::unique_ptr<Formula, Tree_Deleter> formula(read_Formula(argv[position]));
     const std::string explanation = explain_Formula(formula.get());
     std::fwrite(explanation.data(), 1, explanation.size(), stdout);
+    check_standard_output();
   }
   return 0;
 }

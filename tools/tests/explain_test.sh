@@ -53,6 +53,11 @@ grep -q '^    against tit for tat       CCCCCCCCCC$' mixed.out || fail "good the
 [ "$(tail -n 2 mixed.out)" = "$(printf '== unbalanced.txt\n(Drcp')" ] || fail "good then bad: output after the good file"
 [ "$(cat mixed.err)" = "Error: unbalanced parentheses in formula" ] || fail "good then bad: $(cat mixed.err)"
 
+# A failed write is an error, as in the program.
+"$explain" good.txt > /dev/full 2> full.err
+[ $? = 1 ] || fail "to /dev/full: exit status"
+[ "$(cat full.err)" = "Error: cannot write standard output: No space left on device" ] || fail "to /dev/full: $(cat full.err)"
+
 "$explain" > none.out 2> none.err
 [ $? = 1 ] || fail "no file: exit status"
 [ -s none.out ] && fail "no file: standard output not empty"

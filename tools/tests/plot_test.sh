@@ -80,6 +80,14 @@ else
   fail "matplotlib is missing: no PNG checked (install python3-matplotlib)"
 fi
 
+# A failed write is reported, not lost when the interpreter exits.
+for format in --csv --seed=11; do
+  "$plot" "$format" run11 > /dev/full 2> full.err
+  [ $? = 1 ] || fail "$format to /dev/full: exit status"
+  [ "$(cat full.err)" = "ipdlogic-plot: cannot write standard output: No space left on device" ] ||
+    fail "$format to /dev/full: $(cat full.err)"
+done
+
 # Input that holds no generation to plot, or a broken one, is refused.
 refused() {
   local name=$1
