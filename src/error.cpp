@@ -18,9 +18,9 @@ void check_standard_output() {
 }
 
 namespace {
-int fail(const char* message) {
+int fail(const char* message, const std::string& diagnostic = "") {
   std::fflush(stdout);
-  std::fprintf(stderr, "Error: %s\n", message);
+  std::fprintf(stderr, "%sError: %s\n", diagnostic.c_str(), message);
   return 1;
 }
 }  // namespace
@@ -31,7 +31,7 @@ int run_reporting_failures(int (*body)(int argc, char** argv), int argc, char** 
     check_standard_output();
     return status;
   } catch (const Fatal_Error& failure) {
-    return fail(failure.what());
+    return fail(failure.what(), failure.diagnostic);
   } catch (const std::bad_alloc&) {
     return fail("out of memory");
   }

@@ -6,9 +6,13 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 struct Fatal_Error : std::runtime_error {
-  using std::runtime_error::runtime_error;
+  explicit Fatal_Error(const std::string& message, std::string diagnostic_lines = "")
+      : std::runtime_error(message), diagnostic(std::move(diagnostic_lines)) {}
+  // Lines that go to standard error just before the "Error: " line.
+  std::string diagnostic;
 };
 
 [[noreturn]] void error(const std::string& message);
@@ -25,6 +29,6 @@ void check_standard_output();
 // The driver's side of the convention, shared by the program and its
 // companion tools: returns what `body` returns once standard output is
 // checked, or, when either fails (a fatal error, or memory running out),
-// flushes standard output, writes "Error: <message>" to standard error and
-// returns 1.
+// flushes standard output, writes the error's diagnostic lines and
+// "Error: <message>" to standard error and returns 1.
 int run_reporting_failures(int (*body)(int argc, char** argv), int argc, char** argv);

@@ -18,8 +18,14 @@ struct Parse_Failure {
 
 Parse_Failure parse_failure(const std::string& text) {
   testing::internal::CaptureStderr();
-  std::string message = fatal_message([&] { parse(text); });
-  return {message, testing::internal::GetCapturedStderr()};
+  try {
+    parse(text);
+  } catch (const Fatal_Error& failure) {
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the reader writes nothing itself";
+    return {failure.what(), failure.diagnostic};
+  }
+  testing::internal::GetCapturedStderr();
+  return {"", ""};
 }
 
 const char* const NO_OPERANDS = "no atoms or operands (?) in the current scope";
@@ -224,6 +230,51 @@ TEST(NotationReader, RejectsIllFormedText) {
     EXPECT_EQ(failure.message, c.message) << c.text;
     EXPECT_EQ(failure.diagnostics, "") << c.text;
   }
+}
+
+// Each error says what is wrong and where, for the explainer's findings.
+TEST(NotationReader, ErrorsSayWhatAndWhere) {
+  using F = Notation_Fault;
+  const struct {
+    std::string text;
+    Notation_Fault fault;
+    int32_t at;
+  } cases[] = {
+      {"(Drcp", F::UNBALANCED, 0},           {"Drcp)", F::UNBALANCED, 4},
+      {"((Drcp)&(Dcrp", F::UNBALANCED, 8},   {"(Drcp)Dcrp", F::TEXT_AFTER_PARENTHESIS, 6},
+      {"Drcp&Dr", F::ATOM_CUT_SHORT, 5},     {"Drcp|E'", F::QUANTIFIER_CUT_SHORT, 5},
+      {"Ax~Dxcp", F::TILDE_AFTER_TEXT, 2},   {"Drcp&", F::EMPTY_SCOPE, 4},
+      {"&Drcp", F::EMPTY_SCOPE, 0},          {"Drcp|&Dcrp", F::EMPTY_SCOPE, 5},
+      {"Drcp&&Dcrp", F::EMPTY_SCOPE, 4},     {"Dcrp|~", F::EMPTY_SCOPE, 5},
+      {"Drcp&A'x", F::EMPTY_SCOPE, 5},       {"(Dcrp|())", F::EMPTY_SCOPE, 6},
+      {"", F::EMPTY_SCOPE, -1},              {"Drcp&drcp", F::WRONG_START, 5},
+      {"Drcp&(x)", F::WRONG_START, 6},       {std::string(MAX_FORMULA_LENGTH + 1, '~'), F::TOO_LONG, -1},
+  };
+  for (const auto& c : cases) {
+    try {
+      parse(c.text);
+      ADD_FAILURE() << c.text << " read";
+    } catch (const Notation_Error& failure) {
+      EXPECT_EQ(failure.fault, c.fault) << c.text;
+      EXPECT_EQ(failure.at, c.at) << c.text;
+    }
+  }
+}
+
+// Spans come in preorder, one per node, without the parentheses around it.
+TEST(NotationReader, RecordsWhereEachNodeStands) {
+  std::vector<Node_Span> spans;
+  Tree tree(parse_Formula("Ax(Dxcp&Drcp)|R0.5", spans));
+  const std::pair<int32_t, int32_t> expected[] = {{0, 17}, {0, 12}, {3, 11}, {3, 6}, {8, 11}, {14, 17}};
+  const Formula* nodes[] = {tree.get(), tree->left, tree->left->left, tree->left->left->left,
+                            tree->left->left->right, tree->right};
+  ASSERT_EQ(spans.size(), 6u);
+  for (size_t i = 0; i < spans.size(); ++i) {
+    EXPECT_EQ(spans[i].node, nodes[i]) << i;
+    EXPECT_EQ(std::make_pair(spans[i].low, spans[i].high), expected[i]) << i;
+  }
+  EXPECT_EQ(offset_text_start("Drcp-1", 0, 5), 4);
+  EXPECT_EQ(offset_text_start("DrcP-1", 0, 5), 3);  // no time letter
 }
 
 TEST(NotationReader, FirstErrorInReadingOrderWins) {
