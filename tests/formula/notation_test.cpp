@@ -7,6 +7,7 @@
 
 #include "evolve/random_formula.h"
 #include "formula/scope.h"
+#include "number_text.h"
 #include "test_support.h"
 
 namespace {
@@ -436,4 +437,19 @@ TEST(NotationPrinter, PrintedFormReadsBack) {
     Tree back = parse(printed);
     ASSERT_TRUE(equal_Formula(tree.get(), back.get())) << printed;
   }
+}
+
+// How much of a number's text the conversions take: the explainer points at
+// the rest.
+TEST(NumberText, ConversionsSayHowMuchTheyTake) {
+  EXPECT_EQ(atoi_length("-1x"), 2u);
+  EXPECT_EQ(atoi_length(" \f+5"), 4u);
+  EXPECT_EQ(atoi_length("+"), 0u);
+  EXPECT_EQ(atoi_length("Dcrp"), 0u);
+  EXPECT_EQ(atoi_length(""), 0u);
+  EXPECT_EQ(atof_length("0.5x"), 3u);
+  EXPECT_EQ(atof_length("nan(7)x"), 6u);
+  EXPECT_EQ(atof_length("1e999"), 5u);
+  EXPECT_EQ(atof_length(std::string("0.5\0x", 5)), 3u);
+  EXPECT_EQ(atof_length("x"), 0u);
 }
