@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "source_map.h"
+
 enum class Severity { ERROR, WARNING };
 
 struct Finding {
@@ -28,4 +30,4 @@ struct Finding {
 constexpr size_t MAX_SHOWN_WARNINGS = 50;
 
 // The findings of one file, in the order of the bytes they point at.
-std::string format_Findings(const std::string& file_name, std::string_view raw, std::vector<Finding> findings);
+std::string format_Findings(const std::string& file_name, const Source_Map& map, std::vector<Finding> findings);

@@ -157,7 +157,7 @@ void quantifier_warning(const Formula& quantifier, int32_t at, const Formula* sh
   else if (over_time && letter != 0 && (letter < 'a' || letter > 'z'))
     out.push_back(warning(map, at, name + "atoms take only a to z as time letters"));
   else if (shadowing) {
-    const Location where = locate(map.raw, map.raw_of[static_cast<size_t>(shadowing_at)]);
+    const Location where = locate(map, map.raw_of[static_cast<size_t>(shadowing_at)]);
     out.push_back(warning(map, at, name + "the " + (over_time ? "time" : "agent") + " quantifier " +
                                        quantifier_text(*shadowing) + " at " + std::to_string(where.line) + ":" +
                                        std::to_string(where.column) + " already binds " + letter_text(letter) +

@@ -27,9 +27,9 @@
 
 namespace {
 
-void report(const std::string& file_name, std::string_view raw, const std::vector<Finding>& findings) {
+void report(const std::string& file_name, const Source_Map& map, const std::vector<Finding>& findings) {
   check_standard_output();  // the file's lines come first on a terminal
-  const std::string text = format_Findings(file_name, raw, findings);
+  const std::string text = format_Findings(file_name, map, findings);
   std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
@@ -47,7 +47,7 @@ bool explain_file(const std::string& file_name, const Society& society) {
     raw = read_formula_file(file_name);
     text = formula_text(raw, file_name);
   } catch (const Fatal_Error& failure) {
-    report(file_name, raw, {file_error_Finding(failure)});
+    report(file_name, map_Source(raw), {file_error_Finding(failure)});
     return true;
   }
   std::printf("%s\n", printable_text(text).c_str());
@@ -64,7 +64,7 @@ bool explain_file(const std::string& file_name, const Society& society) {
     std::vector<Finding> warnings = formula_Warnings(formula.get(), spans, map, text);
     findings.insert(findings.end(), warnings.begin(), warnings.end());
   }
-  report(file_name, raw, findings);
+  report(file_name, map, findings);
   if (formula) {
     std::string explanation = explain_Formula(formula.get());
     explanation += society.members.empty() ? "  in a society\n    no strategy library found: name one with --society\n"

@@ -17,17 +17,18 @@ std::string under(char c) { return c == '\t' ? std::string(1, c) : std::string(s
 }  // namespace
 
 Source_Map map_Source(std::string_view raw) {
-  Source_Map map{raw, {}};
-  for (size_t offset = 0; offset < raw.size(); ++offset)
+  Source_Map map{raw, {}, {0}};
+  for (size_t offset = 0; offset < raw.size(); ++offset) {
+    if (raw[offset] == '\n') map.line_starts.push_back(static_cast<int64_t>(offset) + 1);
     if (!is_formula_white_space(raw[offset])) map.raw_of.push_back(static_cast<int64_t>(offset));
+  }
   return map;
 }
 
-Location locate(std::string_view raw, int64_t offset) {
-  const auto before = raw.substr(0, static_cast<size_t>(offset));
-  const size_t line_start = before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
-  return {static_cast<int64_t>(std::count(before.begin(), before.end(), '\n')) + 1,
-          offset - static_cast<int64_t>(line_start) + 1};
+Location locate(const Source_Map& map, int64_t offset) {
+  const auto after = std::upper_bound(map.line_starts.begin(), map.line_starts.end(), offset);
+  const auto line = static_cast<int64_t>(after - map.line_starts.begin());
+  return {line, offset - *(after - 1) + 1};
 }
 
 std::string quote_line(std::string_view raw, int64_t offset) {

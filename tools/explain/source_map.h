@@ -10,8 +10,9 @@
 #include <vector>
 
 struct Source_Map {
-  std::string_view raw;          // the file's bytes
-  std::vector<int64_t> raw_of;   // for each position of the text, its offset in the file
+  std::string_view raw;              // the file's bytes
+  std::vector<int64_t> raw_of;       // for each position of the text, its offset in the file
+  std::vector<int64_t> line_starts;  // the offset of each line's first byte
 };
 
 // The map of a file whose text is strip_white_space(raw).
@@ -22,7 +23,7 @@ struct Location {
   int64_t column;
 };
 
-Location locate(std::string_view raw, int64_t offset);
+Location locate(const Source_Map& map, int64_t offset);
 
 // The line holding `offset`, indented by four blanks, and under it a caret at
 // the offset. Bytes outside printable ASCII show as \xNN, so the caret line

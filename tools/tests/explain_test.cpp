@@ -206,8 +206,11 @@ TEST(SourceMap, LinesAndColumnsCountBytesOfTheFileAsWritten) {
   ASSERT_EQ(map.raw_of.size(), std::string("Drcp|&Dcrp").size());
   EXPECT_EQ(map.raw_of[4], 5);  // "|"
   EXPECT_EQ(map.raw_of[5], 9);  // "&", after the line end and a tab
-  EXPECT_EQ(locate(raw, 9).line, 2);
-  EXPECT_EQ(locate(raw, 9).column, 2);
+  EXPECT_EQ(locate(map, 9).line, 2);
+  EXPECT_EQ(locate(map, 9).column, 2);
+  EXPECT_EQ(locate(map, 0).line, 1);
+  EXPECT_EQ(locate(map, 0).column, 1);
+  EXPECT_EQ(locate(map, 8).column, 1) << "the first byte after a line end";
   EXPECT_EQ(quote_line(raw, 9), "    \t& Dcrp\n    \t^\n") << "a tab stays a tab above the caret";
   EXPECT_EQ(quote_line(raw, 5), "    Drcp |\n         ^\n") << "the carriage return is not shown";
 }
