@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -346,18 +345,17 @@ TEST(NotationReader, TooManyFilesStopBeforeTheExtraOne) {
   for (Formula* formula : formulae) free_Formula(formula);
 }
 
-TEST(NotationReader, LargeFlatAndDeepTextReadQuickly) {
-  // 200,000 atoms, nearly 1 MiB of text, in about 0.1 s in a release build.
+TEST(NotationReader, LargeFlatAndDeepTextRead) {
+  // 200,000 atoms, nearly 1 MiB of text, in about 0.1 s in a release build
+  // (README's Limits section); not asserted here, where timing depends on
+  // the build and the machine's load.
   std::string flat = "Drcp";
   for (int i = 1; i < 200000; ++i) flat += "&Drcp";
   std::string flat_or = flat;
   std::replace(flat_or.begin(), flat_or.end(), '&', '|');
   for (const std::string& text : {flat, flat_or}) {
-    auto start = std::chrono::steady_clock::now();
     Tree tree = parse(text);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(size_Formula(tree.get()), 399999);
-    EXPECT_LT(seconds, 1.0);
   }
 
   std::string deep = std::string(200000, '~') + std::string(200000, '(') + "Drcp" + std::string(200000, ')');
