@@ -1,8 +1,8 @@
-// Fuzz target for the notation reader: bytes in, read as a formula file's
-// text. For text that reads, the printed form must read back as an equal tree
-// whenever the tree keeps to the printable letters, and every walker that an
-// accepted tree meets (copy, equality, size, repair, crossover, mutation,
-// freeing) must work on it.
+// Fuzz target for the notation reader: bytes in, any bytes, read as a
+// formula file's text. For text that reads, the printed form must read back
+// as an equal tree whenever the tree keeps to lower-case letters, and every
+// walker that an accepted tree meets (copy, equality, size, repair,
+// crossover, mutation, freeing) must work on it.
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -24,7 +24,9 @@ namespace {
 bool is_letter(int32_t value) { return value >= 'a' && value <= 'z'; }
 
 // Whether printing and reading back must give the same tree: variables and
-// agent letters lower-case letters, times PREV_TIME, 0 or a letter.
+// agent letters lower-case letters, times PREV_TIME, 0 or a letter. Other
+// bytes read as their codes but print where the notation gives them another
+// meaning (a "(" as an agent, a digit after an atom's agents).
 bool reads_back(const Formula* tree) {
   std::vector<const Formula*> pending{tree};
   while (!pending.empty()) {
@@ -45,9 +47,10 @@ bool reads_back(const Formula* tree) {
   return true;
 }
 
-// Six decimals, then the nearest double to them.
+// Six decimals, then the nearest double to them. A NaN prints as "nan" or
+// "-nan" and reads back as a NaN: one that plays alike.
 bool close_chances(double printed, double read) {
-  if (printed == read) return true;
+  if (printed == read || (std::isnan(printed) && std::isnan(read))) return true;
   return std::isfinite(printed) && std::abs(printed - read) <= 5.000001e-7 + std::abs(printed) * 4e-16;
 }
 

@@ -4,7 +4,9 @@
 //
 // Only the first four arguments are examined. Every failure is fatal: one
 // "Error: ..." line on standard error, after the output already written,
-// and exit status 1.
+// and exit status 1. A write to standard output that fails is such a
+// failure; SIGPIPE keeps its default, so a closed pipe ends the run as it
+// ends any filter's, unless the signal is ignored.
 #include <cstdio>
 #include <cstring>
 
@@ -55,6 +57,18 @@ Options read_options(int argc, char** argv) {
 
 bool printed_generation(int32_t round) { return round == 0 || round % 10 == 9; }
 
+// Each listing and table is checked, and so flushed, as soon as it is
+// printed: a run piped to a file and stopped keeps every generation shown.
+void list_population(int32_t pop) {
+  print_Formulae(formulae, pop);
+  check_standard_output();
+}
+
+void show_results(int32_t pop) {
+  print_Results(results, pop);
+  check_standard_output();
+}
+
 void play(int32_t pop) {
   simulate(history, formulae, pop);
   get_Results(history, results, pop);
@@ -71,15 +85,16 @@ int run(int argc, char** argv) {
   }
   if (options.evolve) {
     for (int32_t round = 0; round < GENERATIONS; ++round) {
-      if (printed_generation(round)) print_Formulae(formulae, pop);
+      if (printed_generation(round)) list_population(pop);
       play(pop);
-      if (printed_generation(round)) print_Results(results, pop);
+      if (printed_generation(round)) show_results(pop);
       update_Formulae(results, formulae, pop);
+      check_standard_output();  // "updating formulae" and repair's clash reports
     }
   } else {
-    if (options.random_formulae) print_Formulae(formulae, pop);
+    if (options.random_formulae) list_population(pop);
     play(pop);
-    print_Results(results, pop);
+    show_results(pop);
   }
   for (int32_t player = 0; player < pop; ++player) free_Formula(formulae[player]);
   return 0;

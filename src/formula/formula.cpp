@@ -1,5 +1,6 @@
 #include "formula/formula.h"
 
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -66,13 +67,17 @@ void free_Formula(Formula* formula) {
 }
 
 namespace {
+// Two probabilities that play alike: equal values, or both "not a number"
+// (never true, whatever the draw).
+bool same_probability(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
 bool equal_node(const Formula& a, const Formula& b, bool (*same_chance)(double, double)) {
   if (a.type != b.type) return false;
   if (is_agent_quantifier(a.type) || is_time_quantifier(a.type)) return a.variable == b.variable;
   if (a.type == DEFECTED)
     return a.player1 == b.player1 && a.player2 == b.player2 && a.time == b.time &&
            a.time_mod == b.time_mod;
-  if (a.type == CHANCE) return same_chance ? same_chance(a.chance, b.chance) : a.chance == b.chance;
+  if (a.type == CHANCE) return (same_chance ? same_chance : same_probability)(a.chance, b.chance);
   return true;
 }
 }  // namespace
@@ -109,7 +114,8 @@ uint64_t hash_Formula(const Formula* formula) {
     if (node->type == DEFECTED)
       for (int32_t field : {node->player1, node->player2, node->time, node->time_mod}) mix(static_cast<uint32_t>(field));
     if (node->type == CHANCE) {
-      double chance = node->chance == 0.0 ? 0.0 : node->chance;  // -0.0 equals 0.0
+      // -0.0 equals 0.0, and every NaN equals every other.
+      double chance = node->chance == 0.0 ? 0.0 : std::isnan(node->chance) ? std::nan("") : node->chance;
       uint64_t bits;
       std::memcpy(&bits, &chance, sizeof bits);
       mix(bits);

@@ -69,7 +69,8 @@ Formula* copy_Formula(const Formula* formula);
 void free_Formula(Formula* formula);
 
 // Structural equality of two trees: kinds, the fields each kind uses, shape.
-// With `same_chance`, CHANCE atoms are equal when it says so.
+// CHANCE atoms are equal when their probabilities are, or both are NaN;
+// with `same_chance`, when it says so.
 bool equal_Formula(const Formula* a, const Formula* b, bool (*same_chance)(double, double) = nullptr);
 
 // A hash of what equal_Formula compares: equal trees hash alike.

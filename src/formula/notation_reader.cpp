@@ -1,12 +1,14 @@
 #include "formula/notation_reader.h"
 
 #include <algorithm>
-#include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "error.h"
 #include "number_text.h"
+#include "printable_text.h"
 
 namespace {
 
@@ -41,28 +43,21 @@ void index_operator(Text_Index& index, int op) {
     if (index.text[i] == SPLIT_OPERATORS[op]) positions.at[fill[index.depth[i]]++] = i;
 }
 
-std::string hex_byte(unsigned char byte) {
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%02X", byte);
-  return text;
+// Every byte other than the white space already stripped is formula text,
+// taken by its unsigned code; only the length is bounded.
+void check_length(std::string_view text) {
+  if (text.size() > MAX_FORMULA_LENGTH)
+    throw Notation_Error("formula too long (more than " + std::to_string(MAX_FORMULA_LENGTH) + " characters)",
+                         Notation_Fault::TOO_LONG, -1);
 }
 
-// Control characters and bytes beyond ASCII have no meaning in the notation.
-// A multi-byte letter would shift the fixed positions of an atom's
-// characters and so read silently as another formula; reject them instead.
-void check_bytes(std::string_view text) {
-  if (text.size() > MAX_FORMULA_LENGTH)
-    error("formula too long (more than " + std::to_string(MAX_FORMULA_LENGTH) + " characters)");
-  for (size_t i = 0; i < text.size(); ++i) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    if (byte < '!' || byte > '~')
-      error("byte " + hex_byte(byte) + " at position " + std::to_string(i) + " is not printable ASCII");
-  }
+[[noreturn]] void unbalanced(int32_t at) {
+  throw Notation_Error("unbalanced parentheses in formula", Notation_Fault::UNBALANCED, at);
 }
 
 // Rejects text whose parentheses do not nest properly; indexes the rest.
 Text_Index index_text(std::string_view text) {
-  check_bytes(text);
+  check_length(text);
   Text_Index index;
   index.text = text;
   const auto n = static_cast<int32_t>(text.size());
@@ -74,12 +69,12 @@ Text_Index index_text(std::string_view text) {
     if (text[i] == '(') {
       open.push_back(i);
     } else if (text[i] == ')') {
-      if (open.empty()) error("unbalanced parentheses in formula");
+      if (open.empty()) unbalanced(i);
       index.match[open.back()] = i;
       open.pop_back();
     }
   }
-  if (!open.empty()) error("unbalanced parentheses in formula");
+  if (!open.empty()) unbalanced(open.back());
   index.depth[n] = 0;
   index.tilde_run.assign(static_cast<size_t>(n) + 1, 0);
   for (int32_t i = n - 1; i >= 0; --i) index.tilde_run[i] = text[i] == '~' ? index.tilde_run[i + 1] + 1 : 0;
@@ -124,16 +119,37 @@ int32_t time_letter_of(char c) {
   return 0;
 }
 
+// A scope still to read, the slot its tree goes into, and the position of
+// what made it: the operator or the "(" it stands after or before, the "~"
+// or the quantifier it follows (-1 for the whole text).
 struct Task {
   int32_t low;
   int32_t high;
   Formula** slot;
+  int32_t made_by;
 };
 
-[[noreturn]] void no_operands(int32_t low, int32_t high) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "low = %d, high = %d\n", low, high);
-  error("no atoms or operands (?) in the current scope");
+[[noreturn]] void no_operands(const Task& task, Notation_Fault fault) {
+  char diagnostic[64];
+  std::snprintf(diagnostic, sizeof diagnostic, "low = %d, high = %d\n", task.low, task.high);
+  throw Notation_Error("no atoms or operands (?) in the current scope", fault,
+                       fault == Notation_Fault::EMPTY_SCOPE ? task.made_by : task.low, diagnostic);
+}
+
+[[noreturn]] void cut_short(Notation_Fault fault, const char* what, int32_t at) {
+  throw Notation_Error(std::string(what) + " cut short at position " + std::to_string(at), fault, at);
+}
+
+// Where the reader writes what it makes: the slot, and the node's span if
+// spans are being recorded.
+struct Output {
+  std::vector<Node_Span>* spans;
+};
+
+Formula* place(Formula* node, const Task& task, Output out) {
+  *task.slot = node;
+  if (out.spans) out.spans->push_back({node, task.low, task.high});
+  return node;
 }
 
 Formula* make_atom(std::string_view text, int32_t low, int32_t high) {
@@ -143,7 +159,7 @@ Formula* make_atom(std::string_view text, int32_t low, int32_t high) {
     atom->chance = chance;
     return atom;
   }
-  if (low + 2 > high) error("atom cut short at position " + std::to_string(low));
+  if (low + 2 > high) cut_short(Notation_Fault::ATOM_CUT_SHORT, "atom", low);
   Formula* atom = new_Formula(DEFECTED);
   atom->player1 = agent_of(text[low + 1]);
   atom->player2 = agent_of(text[low + 2]);
@@ -154,61 +170,63 @@ Formula* make_atom(std::string_view text, int32_t low, int32_t high) {
 
 // Builds the node of one scope into its slot and queues the scopes of its
 // operands, the left one to be read first.
-void make_scope(const Text_Index& index, Task task, std::vector<Task>& tasks) {
+void make_scope(const Text_Index& index, Task task, std::vector<Task>& tasks, Output out) {
   const std::string_view text = index.text;
   const int32_t low = task.low;
   const int32_t high = task.high;
-  if (low > high) no_operands(low, high);
+  if (low > high) no_operands(task, Notation_Fault::EMPTY_SCOPE);
   int32_t location = find_conjunct(index, low, high);
   if (location != -1) {
     if (text[location] == '~') {
       if (location - low >= index.tilde_run[low])
-        error("'~' after other characters at position " + std::to_string(location));
-      Formula* node = *task.slot = new_Formula(NOT);
-      tasks.push_back({low + 1, high, &node->left});
+        throw Notation_Error("'~' after other characters at position " + std::to_string(location),
+                             Notation_Fault::TILDE_AFTER_TEXT, location);
+      Formula* node = place(new_Formula(NOT), task, out);
+      tasks.push_back({low + 1, high, &node->left, low});
       return;
     }
-    Formula* node = *task.slot = new_Formula(text[location] == '&' ? AND : OR);
-    tasks.push_back({location + 1, high, &node->right});
-    tasks.push_back({low, location - 1, &node->left});
+    Formula* node = place(new_Formula(text[location] == '&' ? AND : OR), task, out);
+    tasks.push_back({location + 1, high, &node->right, location});
+    tasks.push_back({low, location - 1, &node->left, location});
     return;
   }
   switch (text[low]) {
     case '(':
       if (index.match[low] != high)
-        error("text after ')' at position " + std::to_string(index.match[low]));
-      tasks.push_back({low + 1, high - 1, task.slot});
+        throw Notation_Error("text after ')' at position " + std::to_string(index.match[low]),
+                             Notation_Fault::TEXT_AFTER_PARENTHESIS, index.match[low] + 1);
+      tasks.push_back({low + 1, high - 1, task.slot, low});
       return;
     case 'A':
     case 'E': {
       bool forall = text[low] == 'A';
-      if (low + 1 > high) error("quantifier cut short at position " + std::to_string(low));
+      if (low + 1 > high) cut_short(Notation_Fault::QUANTIFIER_CUT_SHORT, "quantifier", low);
       bool over_time = text[low + 1] == '\'';
-      if (over_time && low + 2 > high) error("quantifier cut short at position " + std::to_string(low));
+      if (over_time && low + 2 > high) cut_short(Notation_Fault::QUANTIFIER_CUT_SHORT, "quantifier", low);
       int32_t type = over_time ? (forall ? FORALL_TIME : EXISTS_TIME) : (forall ? FORALL_AGENT : EXISTS_AGENT);
       int32_t letter_at = over_time ? low + 2 : low + 1;
-      Formula* node = *task.slot = new_Formula(type);
+      Formula* node = place(new_Formula(type), task, out);
       node->variable = static_cast<unsigned char>(text[letter_at]);
-      tasks.push_back({letter_at + 1, high, &node->left});
+      tasks.push_back({letter_at + 1, high, &node->left, low});
       return;
     }
     case 'D':
     case 'R':
-      *task.slot = make_atom(text, low, high);
+      place(make_atom(text, low, high), task, out);
       return;
     default:
-      no_operands(low, high);
+      no_operands(task, Notation_Fault::WRONG_START);
   }
 }
 
-Formula* make_indexed(const Text_Index& index, int32_t low, int32_t high) {
+Formula* make_indexed(const Text_Index& index, int32_t low, int32_t high, Output out) {
   Formula* root = nullptr;
-  std::vector<Task> tasks{{low, high, &root}};
+  std::vector<Task> tasks{{low, high, &root, -1}};
   try {
     while (!tasks.empty()) {
       Task task = tasks.back();
       tasks.pop_back();
-      make_scope(index, task, tasks);
+      make_scope(index, task, tasks, out);
     }
   } catch (...) {
     free_Formula(root);
@@ -216,8 +234,6 @@ Formula* make_indexed(const Text_Index& index, int32_t low, int32_t high) {
   }
   return root;
 }
-
-bool is_formula_white_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 bool is_name_white_space(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -232,7 +248,12 @@ struct Names_Input {
 
 int next_name_byte(Names_Input& input) {
   int c = std::getc(input.file);
-  if (c != EOF && ++input.bytes > MAX_NAMES_INPUT_BYTES)
+  if (c == EOF) {
+    // A read error is no end of input: the names after it would be lost.
+    if (std::ferror(input.file)) error(std::string("cannot read standard input: ") + std::strerror(errno));
+    return EOF;
+  }
+  if (++input.bytes > MAX_NAMES_INPUT_BYTES)
     error("standard input too long (more than " + std::to_string(MAX_NAMES_INPUT_BYTES) + " bytes)");
   return c;
 }
@@ -251,38 +272,46 @@ bool read_word(Names_Input& names, std::string& word) {
   return !word.empty();
 }
 
-std::string read_file(const std::string& file_name) {
+}  // namespace
+
+bool is_formula_white_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::string read_formula_file(const std::string& file_name) {
+  // The system takes a name up to its first NUL: the rest would be dropped.
+  if (file_name.find('\0') != std::string::npos) error("file name contains a NUL byte");
   std::FILE* file = std::fopen(file_name.c_str(), "rb");
-  if (!file) error("cannot open formula file: " + file_name);
+  if (!file) error("cannot open formula file: " + printable_text(file_name));
   std::string raw;
   char chunk[65536];
   size_t got;
   while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
     if (static_cast<int64_t>(raw.size() + got) > MAX_FORMULA_FILE_BYTES) {
       std::fclose(file);
-      error("formula file too large: " + file_name + " (more than " +
+      error("formula file too large: " + printable_text(file_name) + " (more than " +
             std::to_string(MAX_FORMULA_FILE_BYTES) + " bytes)");
     }
     raw.append(chunk, got);
   }
   bool failed = std::ferror(file) != 0;
   std::fclose(file);
-  if (failed) error("cannot read formula file: " + file_name);
+  if (failed) error("cannot read formula file: " + printable_text(file_name));
   return raw;
 }
 
-// The file's formula text: its characters without white space.
-std::string read_formula_text(const std::string& file_name) {
-  std::string text = strip_white_space(read_file(file_name));
+std::string formula_text(std::string_view raw, const std::string& file_name) {
+  std::string text = strip_white_space(raw);
   if (text.size() > MAX_FORMULA_LENGTH)
-    error("formula too long: " + file_name + " (more than " + std::to_string(MAX_FORMULA_LENGTH) +
+    error("formula too long: " + printable_text(file_name) + " (more than " + std::to_string(MAX_FORMULA_LENGTH) +
           " characters besides white space)");
   return text;
 }
 
+namespace {
+
 Formula* echo_and_parse(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fputc('\n', stdout);
+  check_standard_output();
   return parse_Formula(text);
 }
 
@@ -304,10 +333,10 @@ int32_t init_Formulae(Formula** formulae, std::FILE* names) {
   std::string word;
   while (read_word(input, word)) {
     if (pop == MAX_POP) error("too many formula files (at most " + std::to_string(MAX_POP) + ")");
-    std::string text = read_formula_text(word);
+    std::string text = formula_text(read_formula_file(word), word);
     total_length += text.size();
     if (total_length > MAX_TOTAL_FORMULA_LENGTH)
-      error("formula files too long together: " + word + " brings them past " +
+      error("formula files too long together: " + printable_text(word) + " brings them past " +
             std::to_string(MAX_TOTAL_FORMULA_LENGTH) + " characters besides white space");
     formulae[pop] = echo_and_parse(text);
     ++pop;
@@ -315,28 +344,37 @@ int32_t init_Formulae(Formula** formulae, std::FILE* names) {
   return pop;
 }
 
-Formula* read_Formula(const std::string& file_name) { return echo_and_parse(read_formula_text(file_name)); }
+Formula* read_Formula(const std::string& file_name) {
+  return echo_and_parse(formula_text(read_formula_file(file_name), file_name));
+}
 
 Formula* make_Formula(std::string_view buffer, int32_t low, int32_t high) {
-  return make_indexed(index_text(buffer), low, high);
+  return make_indexed(index_text(buffer), low, high, {nullptr});
 }
 
 Formula* parse_Formula(std::string_view buffer) {
   return make_Formula(buffer, 0, static_cast<int32_t>(buffer.size()) - 1);
 }
 
-int32_t make_time_mod(std::string_view buffer, int32_t low, int32_t high) {
+Formula* parse_Formula(std::string_view buffer, std::vector<Node_Span>& spans) {
+  return make_indexed(index_text(buffer), 0, static_cast<int32_t>(buffer.size()) - 1, {&spans});
+}
+
+int32_t offset_text_start(std::string_view buffer, int32_t low, int32_t high) {
   int32_t start = low + 3;
   if (start <= high && time_letter_of(buffer[start]) != 0) ++start;
+  return start;
+}
+
+int32_t make_time_mod(std::string_view buffer, int32_t low, int32_t high) {
+  const int32_t start = offset_text_start(buffer, low, high);
   if (start > high) return 0;
   return saturating_atoi(buffer.substr(start, high - start + 1));
 }
 
 double get_chance(std::string_view buffer, int32_t low, int32_t high) {
   if (low + 1 > high) return 0.0;
-  double chance = text_atof(buffer.substr(low + 1, high - low));
-  // A NaN compares false with every draw and equal to nothing, so it would
-  // neither play as a probability nor read back from its printed form.
-  if (std::isnan(chance)) error("probability is not a number at position " + std::to_string(low));
-  return chance;
+  // Whatever strtod gives, "not a number" included: a NaN compares false
+  // with every draw, so such an atom is never true.
+  return text_atof(buffer.substr(low + 1, high - low));
 }

@@ -1,11 +1,12 @@
 #include <algorithm>
-#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <limits>
 
 #include "evolve/random_formula.h"
 #include "formula/scope.h"
+#include "number_text.h"
 #include "test_support.h"
 
 namespace {
@@ -17,8 +18,14 @@ struct Parse_Failure {
 
 Parse_Failure parse_failure(const std::string& text) {
   testing::internal::CaptureStderr();
-  std::string message = fatal_message([&] { parse(text); });
-  return {message, testing::internal::GetCapturedStderr()};
+  try {
+    parse(text);
+  } catch (const Fatal_Error& failure) {
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the reader writes nothing itself";
+    return {failure.what(), failure.diagnostic};
+  }
+  testing::internal::GetCapturedStderr();
+  return {"", ""};
 }
 
 const char* const NO_OPERANDS = "no atoms or operands (?) in the current scope";
@@ -84,28 +91,44 @@ TEST(NotationReader, AtomFields) {
   EXPECT_EQ(parse("D!}p")->player2, '}');
 }
 
-// A two-byte letter would shift the atom's fixed positions: UTF-8 "D\xc3\xa9cp"
-// would read as time "c" and drop the "p". Such bytes are refused, before
-// any other check, at the first position where one stands.
-TEST(NotationReader, RejectsBytesOutsidePrintableAscii) {
-  struct Case {
-    std::string text;
-    const char* message;
-  } cases[] = {
-      {"D\xc3\xa9" "cp", "byte 0xC3 at position 1 is not printable ASCII"},
-      {"Drcp&D\xff\xfep", "byte 0xFF at position 6 is not printable ASCII"},
-      {std::string("Dr\0p", 4), "byte 0x00 at position 2 is not printable ASCII"},
-      {"Drcp Dcrp", "byte 0x20 at position 4 is not printable ASCII"},  // white space is stripped before
-      {"Drcp\x7f", "byte 0x7F at position 4 is not printable ASCII"},
-      {"Drcp\v", "byte 0x0B at position 4 is not printable ASCII"},
-      {"((\x01", "byte 0x01 at position 2 is not printable ASCII"},  // before the parentheses
-      {"&\x80", "byte 0x80 at position 1 is not printable ASCII"},    // before the empty scope
-  };
-  for (const Case& c : cases) {
-    Parse_Failure failure = parse_failure(c.text);
-    EXPECT_EQ(failure.message, c.message) << c.text;
-    EXPECT_EQ(failure.diagnostics, "") << c.text;
-  }
+// Every byte but the stripped white space is formula text, taken by its
+// unsigned code: NUL, control bytes, form feed and bytes above 127 too.
+TEST(NotationReader, EveryByteIsFormulaText) {
+  Tree latin = parse("E\xe9" "D\xe9" "cp");
+  ASSERT_EQ(latin->type, EXISTS_AGENT);
+  EXPECT_EQ(latin->variable, 0xe9);
+  EXPECT_EQ(latin->left->player1, 0xe9);
+  EXPECT_EQ(reprint("E\xe9" "D\xe9" "cp"), "(E\xe9" "D\xe9" "cp)");
+  Tree nul = parse(std::string("A\0D\0cp", 7));
+  EXPECT_EQ(nul->variable, 0);
+  EXPECT_EQ(nul->left->player1, 0);
+  EXPECT_EQ(reprint(std::string("A\0D\0cp", 7)), std::string("(A\0D\0cp)", 8));
+  Tree control = parse("D\x01\x0cp\x7f");  // players 1 and 12; the offset stops at 0x7F
+  EXPECT_EQ(control->player1, 1);
+  EXPECT_EQ(control->player2, 12);
+  EXPECT_EQ(control->time, PREV_TIME);
+  EXPECT_EQ(control->time_mod, 0);
+  EXPECT_EQ(parse("Drcp\f5")->time_mod, 5);  // the offset conversion skips a form feed
+  EXPECT_EQ(parse("Drcp\v")->time_mod, 0);
+  EXPECT_EQ(reprint("Drcp Dcrp"), "Drcp");  // a blank that reaches the reader is offset text
+  // A letter of two UTF-8 bytes shifts the atom's fixed positions: agents
+  // 0xC3 and 0xA9, time letter c.
+  Tree utf8 = parse("D\xc3\xa9" "cp");
+  EXPECT_EQ(utf8->player1, 0xc3);
+  EXPECT_EQ(utf8->player2, 0xa9);
+  EXPECT_EQ(utf8->time, 'c');
+  EXPECT_EQ(parse("D\xff\xfep")->player1, 0xff);  // no byte aliases ROW, COLUMN or NO_AGENT
+}
+
+// Such bytes meet the same checks as any other text, in the same order.
+TEST(NotationReader, BytesOutsidePrintableAsciiMeetTheUsualErrors) {
+  Parse_Failure shifted = parse_failure("E\xc3\xa9" "D\xc3\xa9" "cp");  // the body starts with 0xA9
+  EXPECT_EQ(shifted.message, NO_OPERANDS);
+  EXPECT_EQ(shifted.diagnostics, "low = 2, high = 7\n");
+  EXPECT_EQ(parse_failure("((\x01").message, "unbalanced parentheses in formula");
+  EXPECT_EQ(parse_failure("&\x80").diagnostics, "low = 0, high = -1\n");
+  EXPECT_EQ(parse_failure("(Drcp)\f").message, "text after ')' at position 5");
+  EXPECT_EQ(parse_failure(std::string("D\0", 2)).message, "atom cut short at position 0");
 }
 
 TEST(NotationReader, OffsetsConvertWholeAndSaturate) {
@@ -132,8 +155,9 @@ TEST(NotationReader, ChanceAtoms) {
 }
 
 // Probabilities read as strtod reads them. Infinity is a probability above
-// 1 like any other and prints and reads back as "inf"; "not a number" is no
-// probability at all and is refused.
+// 1 like any other and prints and reads back as "inf". "Not a number" is a
+// probability that no draw is below: the atom is never true. It prints as
+// printf prints it, and all its spellings are one atom.
 TEST(NotationReader, InfiniteAndNotANumberProbabilities) {
   constexpr double inf = std::numeric_limits<double>::infinity();
   EXPECT_EQ(parse("Rinf")->chance, inf);
@@ -143,9 +167,14 @@ TEST(NotationReader, InfiniteAndNotANumberProbabilities) {
   EXPECT_EQ(reprint("Rinf"), "Rinf");
   EXPECT_EQ(reprint("R-inf|R1e999"), "(R-inf|Rinf)");
   EXPECT_EQ(parse("R1e-999")->chance, 0.0);  // underflow
-  for (const char* text : {"Rnan", "R-nan", "RNaN", "Rnan(7)"})
-    EXPECT_EQ(parse_failure(text).message, "probability is not a number at position 0") << text;
-  EXPECT_EQ(parse_failure("Drcp&~Rnan").message, "probability is not a number at position 6");
+  for (const char* text : {"Rnan", "R-nan", "RNaN", "Rnan(7)", "R-NAN()"}) {
+    EXPECT_TRUE(std::isnan(parse(text)->chance)) << text;
+    EXPECT_TRUE(equal_Formula(parse(text).get(), parse("Rnan").get())) << text;
+    EXPECT_EQ(hash_Formula(parse(text).get()), hash_Formula(parse("Rnan").get())) << text;
+  }
+  EXPECT_EQ(reprint("Rnan"), "Rnan");
+  EXPECT_EQ(reprint("Drcp&~R-nan"), "(Drcp&(~R-nan))");
+  EXPECT_FALSE(equal_Formula(parse("Rnan").get(), parse("R0").get()));
   EXPECT_EQ(parse("Rna")->chance, 0.0);  // no number at all
 }
 
@@ -201,6 +230,51 @@ TEST(NotationReader, RejectsIllFormedText) {
     EXPECT_EQ(failure.message, c.message) << c.text;
     EXPECT_EQ(failure.diagnostics, "") << c.text;
   }
+}
+
+// Each error says what is wrong and where, for the explainer's findings.
+TEST(NotationReader, ErrorsSayWhatAndWhere) {
+  using F = Notation_Fault;
+  const struct {
+    std::string text;
+    Notation_Fault fault;
+    int32_t at;
+  } cases[] = {
+      {"(Drcp", F::UNBALANCED, 0},           {"Drcp)", F::UNBALANCED, 4},
+      {"((Drcp)&(Dcrp", F::UNBALANCED, 8},   {"(Drcp)Dcrp", F::TEXT_AFTER_PARENTHESIS, 6},
+      {"Drcp&Dr", F::ATOM_CUT_SHORT, 5},     {"Drcp|E'", F::QUANTIFIER_CUT_SHORT, 5},
+      {"Ax~Dxcp", F::TILDE_AFTER_TEXT, 2},   {"Drcp&", F::EMPTY_SCOPE, 4},
+      {"&Drcp", F::EMPTY_SCOPE, 0},          {"Drcp|&Dcrp", F::EMPTY_SCOPE, 5},
+      {"Drcp&&Dcrp", F::EMPTY_SCOPE, 4},     {"Dcrp|~", F::EMPTY_SCOPE, 5},
+      {"Drcp&A'x", F::EMPTY_SCOPE, 5},       {"(Dcrp|())", F::EMPTY_SCOPE, 6},
+      {"", F::EMPTY_SCOPE, -1},              {"Drcp&drcp", F::WRONG_START, 5},
+      {"Drcp&(x)", F::WRONG_START, 6},       {std::string(MAX_FORMULA_LENGTH + 1, '~'), F::TOO_LONG, -1},
+  };
+  for (const auto& c : cases) {
+    try {
+      parse(c.text);
+      ADD_FAILURE() << c.text << " read";
+    } catch (const Notation_Error& failure) {
+      EXPECT_EQ(failure.fault, c.fault) << c.text;
+      EXPECT_EQ(failure.at, c.at) << c.text;
+    }
+  }
+}
+
+// Spans come in preorder, one per node, without the parentheses around it.
+TEST(NotationReader, RecordsWhereEachNodeStands) {
+  std::vector<Node_Span> spans;
+  Tree tree(parse_Formula("Ax(Dxcp&Drcp)|R0.5", spans));
+  const std::pair<int32_t, int32_t> expected[] = {{0, 17}, {0, 12}, {3, 11}, {3, 6}, {8, 11}, {14, 17}};
+  const Formula* nodes[] = {tree.get(), tree->left, tree->left->left, tree->left->left->left,
+                            tree->left->left->right, tree->right};
+  ASSERT_EQ(spans.size(), 6u);
+  for (size_t i = 0; i < spans.size(); ++i) {
+    EXPECT_EQ(spans[i].node, nodes[i]) << i;
+    EXPECT_EQ(std::make_pair(spans[i].low, spans[i].high), expected[i]) << i;
+  }
+  EXPECT_EQ(offset_text_start("Drcp-1", 0, 5), 4);
+  EXPECT_EQ(offset_text_start("DrcP-1", 0, 5), 3);  // no time letter
 }
 
 TEST(NotationReader, FirstErrorInReadingOrderWins) {
@@ -271,18 +345,17 @@ TEST(NotationReader, TooManyFilesStopBeforeTheExtraOne) {
   for (Formula* formula : formulae) free_Formula(formula);
 }
 
-TEST(NotationReader, LargeFlatAndDeepTextReadQuickly) {
-  // 200,000 atoms, nearly 1 MiB of text, in about 0.1 s in a release build.
+TEST(NotationReader, LargeFlatAndDeepTextRead) {
+  // 200,000 atoms, nearly 1 MiB of text, in about 0.1 s in a release build
+  // (README's Limits section); not asserted here, where timing depends on
+  // the build and the machine's load.
   std::string flat = "Drcp";
   for (int i = 1; i < 200000; ++i) flat += "&Drcp";
   std::string flat_or = flat;
   std::replace(flat_or.begin(), flat_or.end(), '&', '|');
   for (const std::string& text : {flat, flat_or}) {
-    auto start = std::chrono::steady_clock::now();
     Tree tree = parse(text);
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(size_Formula(tree.get()), 399999);
-    EXPECT_LT(seconds, 1.0);
   }
 
   std::string deep = std::string(200000, '~') + std::string(200000, '(') + "Drcp" + std::string(200000, ')');
@@ -362,4 +435,19 @@ TEST(NotationPrinter, PrintedFormReadsBack) {
     Tree back = parse(printed);
     ASSERT_TRUE(equal_Formula(tree.get(), back.get())) << printed;
   }
+}
+
+// How much of a number's text the conversions take: the explainer points at
+// the rest.
+TEST(NumberText, ConversionsSayHowMuchTheyTake) {
+  EXPECT_EQ(atoi_length("-1x"), 2u);
+  EXPECT_EQ(atoi_length(" \f+5"), 4u);
+  EXPECT_EQ(atoi_length("+"), 0u);
+  EXPECT_EQ(atoi_length("Dcrp"), 0u);
+  EXPECT_EQ(atoi_length(""), 0u);
+  EXPECT_EQ(atof_length("0.5x"), 3u);
+  EXPECT_EQ(atof_length("nan(7)x"), 6u);
+  EXPECT_EQ(atof_length("1e999"), 5u);
+  EXPECT_EQ(atof_length(std::string("0.5\0x", 5)), 3u);
+  EXPECT_EQ(atof_length("x"), 0u);
 }

@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include "game/evaluate.h"
 
 #include "game/random_trees.h"
@@ -71,7 +73,7 @@ TEST(Evaluate, ChanceComparesOneDrawWithTheProbability) {
     int32_t draw;
     int expected;
   } cases[] = {{0.5, 16383, 1}, {0.5, 16384, 0}, {1.0, 32766, 1}, {1.0, 32767, 0},
-               {1.5, 32767, 1}, {0.0, 0, 0},     {-1.0, 0, 0}};
+               {1.5, 32767, 1}, {0.0, 0, 0},     {-1.0, 0, 0},    {std::nan(""), 0, 0}};
   for (const auto& c : cases) {
     // Find a seed whose first draw is the wanted one.
     int32_t seed = 0;
@@ -89,9 +91,11 @@ TEST(Evaluate, ShortCircuitSkipsDraws) {
   EXPECT_EQ(draws_made(), before);
   eval(history, "Drcp|R1", 2, 0, 1, -1);
   EXPECT_EQ(draws_made(), before + 1);
+  EXPECT_EQ(eval(history, "Drcp|Rnan", 2, 0, 1, -1), 0);  // never true, and still one draw
+  EXPECT_EQ(draws_made(), before + 2);
   // A CHANCE atom inside a quantifier draws once each time it is reached.
   eval(history, "A'sR2", 2, 0, 1, 10);
-  EXPECT_EQ(draws_made(), before + 11);
+  EXPECT_EQ(draws_made(), before + 12);
 }
 
 TEST(Evaluate, InnerQuantifierOnTheSameLetterBindsNothing) {

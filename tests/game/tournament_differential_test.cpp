@@ -107,3 +107,24 @@ TEST(TournamentDifferential, NestedQuantifiersAsTablesAndLoops) {
     if (testing::Test::HasFatalFailure()) return;
   }
 }
+
+// Any byte is an agent or quantifier letter, and its code can be a player's
+// number: NUL is player 0, 0x01 player 1, form feed player 12. A NaN
+// probability is never true but still draws, and equal formulae share one
+// program: Rnan and R-nan are one formula.
+TEST(TournamentDifferential, ByteLettersAndNotANumber) {
+  const std::string texts[] = {
+      "Rnan",           "R-nan|Dcrp",         "E\xe9" "D\xe9" "cp", std::string("A\0D\0cp", 7),
+      "D\x01\x0cp",     "Dcrp&R0.5",          "E\x01" "D\x01" "cp&Rnan", std::string("E\0A\0D\0rp", 9),
+      "D\x0c\x01p|Rnan", "A'\xe9" "D\x01" "r\xe9" "-1"};
+  std::vector<Tree> trees;
+  for (const std::string& text : texts) trees.push_back(parse(text));
+  Test_History fast, reference;
+  for (int32_t pop = 2; pop <= 14; ++pop) {
+    Population population;
+    for (int32_t player = 0; player < pop; ++player)
+      population.formulae.push_back(trees[static_cast<size_t>(player) % trees.size()].get());
+    expect_same_tournament(population, 12, pop, fast, reference);
+    if (testing::Test::HasFatalFailure()) return;
+  }
+}

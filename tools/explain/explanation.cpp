@@ -8,6 +8,7 @@
 #include "formula/notation_reader.h"
 #include "formula/notation_printer.h"
 #include "notation_text.h"
+#include "printable_text.h"
 #include "random_stream.h"
 #include "reach.h"
 #include "sample_play.h"
@@ -73,22 +74,12 @@ void append_quantifiers(const std::vector<Visit>& visits, const Bindings& bindin
   }
 }
 
-std::string free_meaning(const Free_Letter& free) {
-  const std::string code = std::to_string(free.letter);
-  if (free.over_time)
-    return "stands for time " + code + " (its character code) plus the atom's offset";
-  std::string meaning = "stands for player " + code + " (its character code)";
-  if (free.letter >= MAX_POP) return meaning + ", who never plays: reads as defection, or cooperation at times before round 0";
-  return meaning + ": unless more than " + code +
-         " players play, reads as defection, or cooperation at times before round 0";
-}
-
 void append_free_letters(const Bindings& bindings, std::string& out) {
   out += "  unbound letters\n";
   if (bindings.free_letters.empty()) out += "    none\n";
   for (const Free_Letter& free : bindings.free_letters)
     out += std::string("    ") + (free.over_time ? "time " : "agent ") + letter_text(free.letter) + " in " +
-           nodes_text(free.atoms) + ": " + free_meaning(free) + "\n";
+           nodes_text(free.atoms) + ": " + free_letter_meaning(free.over_time, free.letter) + "\n";
 }
 
 void append_reaches(const std::vector<Visit>& visits, const Bindings& bindings, std::string& out) {
@@ -153,7 +144,7 @@ int32_t chance_true_draws(double chance) {
 std::string explain_Formula(Formula* formula) {
   const std::vector<Visit> visits = preorder_Formula(formula);
   const Bindings bindings = find_Bindings(visits);
-  std::string out = "  canonical   " + format_Formula(formula) + "\n";
+  std::string out = "  canonical   " + printable_text(format_Formula(formula)) + "\n";
   out += "  size        " + std::to_string(visits.size()) + (visits.size() == 1 ? " node\n" : " nodes\n");
   append_outline(visits, out);
   append_quantifiers(visits, bindings, out);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "formula/notation_printer.h"
+#include "formula/notation_reader.h"
 
 namespace {
 
@@ -31,8 +32,7 @@ std::string time_text(const Formula& atom) {
   const int64_t offset = atom.time_mod;
   if (atom.time == PREV_TIME) {
     if (offset == 0) return "in the previous round";
-    if (offset == -1) return "two rounds ago";
-    if (offset < -1) return number_text(1 - offset) + " rounds ago";
+    if (offset < 0) return number_text(1 - offset) + " rounds ago";
     if (offset == 1) return "in the current round";
     if (offset == 2) return "in the next round";
     return number_text(offset - 1) + " rounds from now";
@@ -58,6 +58,16 @@ std::string escaped_text(const std::string& text) {
   std::string out;
   for (char c : text) out += letter_text(static_cast<unsigned char>(c));
   return out;
+}
+
+std::string free_letter_meaning(bool over_time, int32_t letter) {
+  const std::string code = std::to_string(letter);
+  if (over_time) return "stands for time " + code + " (its character code) plus the atom's offset";
+  std::string meaning = "stands for player " + code + " (its character code)";
+  if (letter >= MAX_POP) return meaning + ", who never plays: reads as defection, or cooperation at times before round 0";
+  if (letter == 0) return meaning + ", the first player, who is always in the game";
+  return meaning + ": unless " + std::to_string(letter + 1) +
+         " or more players play, reads as defection, or cooperation at times before round 0";
 }
 
 std::string describe_atom(const Formula& atom) {

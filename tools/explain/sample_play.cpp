@@ -1,10 +1,10 @@
 #include "sample_play.h"
 
-#include <memory>
 #include <vector>
 
 #include "formula/notation_reader.h"
 #include "game/history.h"
+#include "owned_tree.h"
 #include "game/tournament.h"
 #include "random_stream.h"
 
@@ -14,14 +14,8 @@ const Sample_Opponent sample_opponents[SAMPLE_OPPONENTS] = {
     {"tit for tat", "Dcrp"},
 };
 
-namespace {
-struct Tree_Deleter {
-  void operator()(Formula* formula) const { free_Formula(formula); }
-};
-}  // namespace
-
 std::string sample_moves(Formula* formula, const Sample_Opponent& opponent) {
-  std::unique_ptr<Formula, Tree_Deleter> rival(parse_Formula(opponent.notation));
+  Tree rival(parse_Formula(opponent.notation));
   Formula* players[2] = {formula, rival.get()};
   History history;
   seed_random(DEFAULT_SEED);

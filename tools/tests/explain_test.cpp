@@ -2,6 +2,7 @@
 // reaches, how chance atoms and atoms read in words, and the sample games.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <memory>
@@ -10,8 +11,11 @@
 
 #include "bindings.h"
 #include "explanation.h"
+#include "lint.h"
+#include "source_map.h"
 #include "formula/notation_reader.h"
 #include "notation_text.h"
+#include "owned_tree.h"
 #include "random_stream.h"
 #include "reach.h"
 #include "sample_play.h"
@@ -19,10 +23,6 @@
 
 namespace {
 
-struct Tree_Deleter {
-  void operator()(Formula* formula) const { free_Formula(formula); }
-};
-using Tree = std::unique_ptr<Formula, Tree_Deleter>;
 
 Tree parse(std::string_view text) { return Tree(parse_Formula(text)); }
 
@@ -144,7 +144,7 @@ TEST(Chance, CountsTheDrawsBelowTheBound) {
 TEST(Words, AtomsReadAsSentences) {
   auto words = [](const char* text) { return describe_atom(*parse(text)); };
   EXPECT_EQ(words("Dcrp"), "the opponent defected against me in the previous round");
-  EXPECT_EQ(words("Drcp-1"), "I defected against the opponent two rounds ago");
+  EXPECT_EQ(words("Drcp-1"), "I defected against the opponent 2 rounds ago");
   EXPECT_EQ(words("Dcrp-3"), "the opponent defected against me 4 rounds ago");
   EXPECT_EQ(words("Dcrp1"), "the opponent defected against me in the current round");
   EXPECT_EQ(words("Dcrp4"), "the opponent defected against me 3 rounds from now");
@@ -199,3 +199,52 @@ TEST(SamplePlay, TheOpponentDecidesAfterTheStrategy) {
 }
 
 }  // namespace
+
+TEST(SourceMap, LinesAndColumnsCountBytesOfTheFileAsWritten) {
+  const std::string raw = "Drcp |\r\n\t& Dcrp";
+  const Source_Map map = map_Source(raw);
+  ASSERT_EQ(map.raw_of.size(), std::string("Drcp|&Dcrp").size());
+  EXPECT_EQ(map.raw_of[4], 5);  // "|"
+  EXPECT_EQ(map.raw_of[5], 9);  // "&", after the line end and a tab
+  EXPECT_EQ(locate(map, 9).line, 2);
+  EXPECT_EQ(locate(map, 9).column, 2);
+  EXPECT_EQ(locate(map, 0).line, 1);
+  EXPECT_EQ(locate(map, 0).column, 1);
+  EXPECT_EQ(locate(map, 8).column, 1) << "the first byte after a line end";
+  EXPECT_EQ(quote_line(raw, 9), "    \t& Dcrp\n    \t^\n") << "a tab stays a tab above the caret";
+  EXPECT_EQ(quote_line(raw, 5), "    Drcp |\n         ^\n") << "the carriage return is not shown";
+}
+
+TEST(SourceMap, QuotedLinesEscapeBytesAndShowAWindowOfLongLines) {
+  EXPECT_EQ(quote_line("D\x01\x02p", 2), "    D\\x01\\x02p\n         ^\n");
+  const std::string long_line = std::string(100, '~') + "D" + std::string(100, '~');
+  const std::string quoted = quote_line(long_line, 100);
+  EXPECT_EQ(quoted, "    ..." + std::string(60, '~') + "D" + std::string(60, '~') + "...\n       " +
+                        std::string(60, ' ') + "^\n");
+  EXPECT_EQ(quote_line("", 0), "    \n    ^\n");
+}
+
+TEST(Lint, BytesOfAUtf8LetterAreOneWarning) {
+  const std::vector<Finding> found = byte_Warnings("E\xc3\xa9 D\xe2\x82\xac\xc3 \x0c");
+  ASSERT_EQ(found.size(), 4u);
+  EXPECT_EQ(found[0].offset, 1);
+  EXPECT_NE(found[0].message.find("U+00E9 is 2 bytes"), std::string::npos) << found[0].message;
+  EXPECT_EQ(found[1].offset, 5);
+  EXPECT_NE(found[1].message.find("U+20AC is 3 bytes"), std::string::npos) << found[1].message;
+  EXPECT_EQ(found[2].message.rfind("byte 0xC3 is not printable ASCII", 0), 0u) << "a lead byte alone";
+  EXPECT_EQ(found[3].message.rfind("form feed", 0), 0u);
+  EXPECT_TRUE(byte_Warnings("Drcp\t&\r\n Dcrp ~").empty());
+}
+
+TEST(Lint, WarningsStandWhereTheirTextStands) {
+  const std::string text = "Dcrp-1x|DrcpDcrp|R2|A'pDrcp|Drc+5";
+  std::vector<Node_Span> spans;
+  Tree tree(parse_Formula(text, spans));
+  const Source_Map map = map_Source(text);
+  std::vector<Finding> found = formula_Warnings(tree.get(), spans, map, text);
+  std::vector<int64_t> offsets;
+  for (const Finding& finding : found) offsets.push_back(finding.offset);
+  std::sort(offsets.begin(), offsets.end());
+  // "x" of the offset; "Dcrp" read as an offset; R2; A'p; nothing for Drc+5.
+  EXPECT_EQ(offsets, (std::vector<int64_t>{6, 12, 17, 20}));
+}

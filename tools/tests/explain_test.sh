@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # ipdlogic-explain end to end: the explanation of library strategies against
-# a checked text, and bad files reported exactly as the program reports them.
+# a checked text; the findings of the files in lint/ (line, column, text),
+# with the exit status over several files; the program's own messages in
+# them; a strategy with an agent quantifier played in a society, against the
+# program's table; the options.
 #
 #   explain_test.sh PROGRAM EXPLAIN SOURCE_DIR
 set -u
-program=$1
-explain=$2
-source_dir=$3
+program=$(realpath "$1")
+explain=$(realpath "$2")
+source_dir=$(realpath "$3")
+tests="$source_dir/tools/tests"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -21,42 +25,76 @@ fail() {
 (cd "$source_dir" && "$explain" strategies/alternator.txt strategies/grudger.txt strategies/punisher.txt \
   strategies/random.txt strategies/generous_tit_for_tat.txt > "$work/library" 2> "$work/library.err")
 [ $? = 0 ] || fail "library: exit status"
-[ -s "$work/library.err" ] && fail "library: standard error not empty"
-diff "$source_dir/tools/tests/explain_library.expected" "$work/library" > "$work/library.diff" ||
+[ -s "$work/library.err" ] && fail "library: findings for the library: $(head -n 3 "$work/library.err")"
+diff "$tests/explain_library.expected" "$work/library" > "$work/library.diff" ||
   { fail "library: explanation differs"; head -n 40 "$work/library.diff"; }
 
-# Bad files: the same standard error and status as the program; on standard
-# output the file's header line, then what the program writes after its greeting.
-cd "$work"
-printf '(Drcp' > unbalanced.txt
-printf '  \n' > empty.txt
-printf 'Drcp&' > empty_operand.txt
-printf '(Drcp)Dcrp' > text_after.txt
-printf 'Dr' > cut_short.txt
-for name in unbalanced.txt empty.txt empty_operand.txt text_after.txt cut_short.txt missing.txt; do
-  echo "$name" | "$program" > program.out 2> program.err
-  program_status=$?
-  "$explain" "$name" > explain.out 2> explain.err
-  explain_status=$?
-  [ "$program_status" = 1 ] || fail "$name: the program did not fail"
-  [ "$explain_status" = "$program_status" ] || fail "$name: status $explain_status, the program's $program_status"
-  cmp -s program.err explain.err || fail "$name: standard error differs: $(cat explain.err) / $(cat program.err)"
-  { echo "== $name"; tail -n +2 program.out; } > expected.out
-  cmp -s expected.out explain.out || fail "$name: standard output differs"
+# Findings: every file reported in order, also after errors; status 1.
+cd "$tests/lint"
+files=(good.txt slips.txt utf8.txt control_bytes.txt unbalanced.txt empty_operand.txt cut_short.txt wrong_start.txt
+       blank.txt missing.txt)
+"$explain" "${files[@]}" > "$work/lint.out" 2> "$work/lint.err"
+[ $? = 1 ] || fail "findings: exit status, expected 1"
+diff "$tests/lint_findings.expected" "$work/lint.err" > "$work/lint.diff" ||
+  { fail "findings differ"; head -n 40 "$work/lint.diff"; }
+[ "$(grep '^== ' "$work/lint.out" | tr '\n' ' ')" = "$(printf '== %s ' "${files[@]}")" ] ||
+  fail "findings: not every file reported, in order: $(grep '^== ' "$work/lint.out" | tr '\n' ' ')"
+# Warnings alone are no error.
+"$explain" good.txt slips.txt control_bytes.txt > /dev/null 2>&1
+[ $? = 0 ] || fail "warnings only: exit status, expected 0"
+
+# An error finding holds the program's own message for the same file.
+for name in utf8.txt unbalanced.txt empty_operand.txt cut_short.txt wrong_start.txt blank.txt missing.txt; do
+  message=$(echo "$name" | "$program" 2>&1 > /dev/null | sed -n 's/^Error: //p')
+  grep -qF "$name:" "$work/lint.err" || fail "$name: no finding"
+  grep -F "$name" "$work/lint.err" | grep -qF ": error: $message" || fail "$name: the program's message \"$message\" is not in its finding"
 done
 
-# A bad file after a good one: the good one is explained, then the failure.
-printf 'Dcrp' > good.txt
-"$explain" good.txt unbalanced.txt missing.txt > mixed.out 2> mixed.err
-[ $? = 1 ] || fail "good then bad: exit status"
-grep -q '^    against tit for tat       CCCCCCCCCC$' mixed.out || fail "good then bad: the good file is not explained"
-[ "$(tail -n 2 mixed.out)" = "$(printf '== unbalanced.txt\n(Drcp')" ] || fail "good then bad: output after the good file"
-[ "$(cat mixed.err)" = "Error: unbalanced parentheses in formula" ] || fail "good then bad: $(cat mixed.err)"
+# A strategy with an agent quantifier. Two players: the quantifier ranges
+# over nobody, A is true and the strategy always defects. In the library's
+# society it plays, last, exactly the program's tournament of the library and
+# the strategy.
+"$explain" society.txt > "$work/society" 2> "$work/society.err" || fail "society: exit status"
+grep -q '^    against tit for tat       DDDDDDDDDD$' "$work/society" || fail "society: two-player games"
+grep -q '^    against always_defect         CDDDDDDDDD$' "$work/society" || fail "society: moves against always defect"
+grep -q '^    against punisher              CCCDDDDDDD$' "$work/society" || fail "society: moves against punisher"
+{ ls "$source_dir"/strategies/*.txt; echo society.txt; } | "$program" > "$work/table"
+row=$(grep '^      12 ' "$work/table" | awk '{ printf "score %d (t %d, r %d, p %d, s %d)", $6, $2, $3, $4, $5 }')
+rank=$(awk -v me="$(grep '^      12 ' "$work/table" | awk '{ print $6 }')" 'NF == 6 && $1 ~ /^[0-9]+$/ && $6 > me { n++ } END { print n + 1 }' "$work/table")
+grep -qF "    $row, rank $rank of 13" "$work/society" || fail "society: \"$row, rank $rank of 13\" not in: $(grep '    score' "$work/society")"
+# A society named by --society: files and a directory, in order.
+mkdir "$work/two" && cp "$source_dir"/strategies/{tit_for_tat,always_defect}.txt "$work/two"
+"$explain" --society good.txt --society="$work/two" society.txt > "$work/given" 2>&1 || fail "--society: exit status"
+grep -q '^  in a society: the strategies given with --society, 3 strategies; one tournament of 4 players, seed 777$' \
+  "$work/given" || fail "--society: $(grep 'in a society' "$work/given")"
+[ "$(grep -c '^    against \(good\|always_defect\|tit_for_tat\) ' "$work/given")" = 3 ] || fail "--society: members"
+row=$(printf '%s\n' good.txt "$work/two/always_defect.txt" "$work/two/tit_for_tat.txt" society.txt | "$program" |
+  grep '^       3 ' | awk '{ printf "score %d (t %d, r %d, p %d, s %d)", $6, $2, $3, $4, $5 }')
+grep -qF "    $row, rank" "$work/given" || fail "--society: \"$row\" not in: $(grep '    score' "$work/given")"
 
+# Options.
+cd "$work"
+"$explain" --help > help.out 2>&1 || fail "--help: exit status"
+head -n 1 help.out | grep -q '^usage: ipdlogic-explain ' || fail "--help: $(head -n 1 help.out)"
+grep -qF "Default: the strategy library, $source_dir/strategies" help.out || fail "--help: default society"
+"$explain" --version > version.out 2>&1 || fail "--version: exit status"
+grep -qE '^ipdlogic-explain \(ipdlogic\) [0-9]+\.[0-9]+\.[0-9]+$' version.out || fail "--version: $(cat version.out)"
+"$explain" --bogus "$tests/lint/good.txt" > bogus.out 2> bogus.err
+[ $? = 1 ] || fail "unknown option: exit status"
+[ -s bogus.out ] && fail "unknown option: a file was explained"
+grep -q '^Error: unknown option: --bogus ' bogus.err || fail "unknown option: $(cat bogus.err)"
+cp "$tests/lint/good.txt" ./-x.txt
+"$explain" -- -x.txt > dashed.out 2>&1 || fail "--: exit status"
+grep -q '^== -x.txt$' dashed.out || fail "--: the file after it is not explained"
 "$explain" > none.out 2> none.err
 [ $? = 1 ] || fail "no file: exit status"
 [ -s none.out ] && fail "no file: standard output not empty"
 grep -q '^Error: no formula file named' none.err || fail "no file: $(cat none.err)"
+
+# A failed write is an error, as in the program.
+"$explain" "$tests/lint/good.txt" > /dev/full 2> full.err
+[ $? = 1 ] || fail "to /dev/full: exit status"
+[ "$(cat full.err)" = "Error: cannot write standard output: No space left on device" ] || fail "to /dev/full: $(cat full.err)"
 
 [ "$failures" = 0 ] && echo "all explain checks passed"
 exit $((failures > 0))

@@ -1,0 +1,22 @@
+// The command line of ipdlogic-explain:
+//
+//   ipdlogic-explain [--society PATH]... [--] FILE...
+//   ipdlogic-explain --help | --version
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Options {
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> society;  // the paths given with --society, in order
+  std::vector<std::string> files;
+};
+
+// An unknown option, or --society without its path, is a fatal error; after
+// "--" every argument is a file name.
+Options read_Options(int argc, char** argv);
+
+// The text of --help; `library` is the default society's directory, or "".
+std::string usage_text(const std::string& library);

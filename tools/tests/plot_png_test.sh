@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# ipdlogic-plot's PNG: written to a file or to standard output, 1600 x 1200
+# pixels, the same either way; a failed write is reported. Needs matplotlib:
+# without it the test is skipped (exit status 77), with the reason.
+#
+#   plot_png_test.sh PROGRAM PLOT
+#
+# IPDLOGIC_PLOT_PYTHON names another interpreter to run the plot with (by
+# default its own, /usr/bin/python3), for example one without matplotlib.
+set -u
+program=$(realpath "$1")
+plot=$(realpath "$2")
+python=${IPDLOGIC_PLOT_PYTHON:-/usr/bin/python3}
+read -r -a run_plot <<< "${IPDLOGIC_PLOT_PYTHON:-}"
+run_plot+=("$plot")
+if ! ${python} -c 'import matplotlib' 2> /dev/null; then
+  echo "SKIP: matplotlib is not installed for $python (Debian: python3-matplotlib): no PNG checked"
+  exit 77
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+failures=0
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 "x" $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }'; }
+
+"$program" -r -e -s 11 > run11
+"${run_plot[@]}" --seed 11 -o run11.png run11 || fail "PNG: status"
+"$program" -r -e -s 11 | "${run_plot[@]}" --seed 11 > piped.png || fail "PNG from a pipe: status"
+[ "$(head -c 8 run11.png | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ] || fail "PNG: not a PNG file"
+[ "$(png_size run11.png)" = "1600x1200" ] || fail "PNG: size $(png_size run11.png)"
+[ "$(stat -c %s run11.png)" -gt 20000 ] || fail "PNG: only $(stat -c %s run11.png) bytes"
+cmp -s run11.png piped.png || fail "PNG from a pipe differs"
+"${run_plot[@]}" --seed 11 run11 > /dev/full 2> full.err
+[ $? = 1 ] || fail "PNG to /dev/full: exit status"
+[ "$(cat full.err)" = "ipdlogic-plot: cannot write standard output: No space left on device" ] ||
+  fail "PNG to /dev/full: $(cat full.err)"
+
+[ "$failures" = 0 ] && echo "all PNG checks passed"
+exit $((failures > 0))
