@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <vector>
+
+#include "error.h"
 
 #include "game/bit_history.h"
 #include "game/execute.h"
@@ -14,14 +17,22 @@
 #include "game/substitution.h"
 
 void simulate(int32_t* history, Formula* const* formulae, int32_t pop) {
+  simulate(history, formulae, pop, Game_Rules{});
+}
+
+void simulate(int32_t* history, Formula* const* formulae, int32_t pop, const Game_Rules& rules) {
   std::fputs(">simulating\n", stdout);
-  play_rounds(history, formulae, pop, ROUNDS);
+  play_rounds(history, formulae, pop, rules);
+}
+
+void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds) {
+  play_rounds(history, formulae, pop, Game_Rules{rounds, 0.0});
 }
 
 #ifdef IPDLOGIC_EVALUATE_BY_SUBSTITUTION
 
-void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds) {
-  play_rounds_by_substitution(history, formulae, pop, rounds);
+void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, const Game_Rules& rules) {
+  play_rounds_by_substitution(history, formulae, pop, rules);
 }
 
 #else
@@ -44,9 +55,19 @@ void reset_unwritten(int32_t* history, int32_t pop, int32_t rounds) {
   std::fill(history + SLOT_CELLS * rounds, history + HISTORY_CELLS, NO_ACTION);
 }
 
+// A row's moves against all opponents, each flipped by its own noise draw,
+// opponents ascending.
+Mask with_noise(Mask moves, int32_t pop, agent row, double noise) {
+  for (agent column = 0; column < pop; ++column)
+    if (column != row && noise_flips(noise)) moves = moves ^ player_bit(column);
+  return moves;
+}
+
 }  // namespace
 
-void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_t rounds) {
+void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, const Game_Rules& rules) {
+  const int32_t rounds = rules.rounds;
+  const bool noisy = rules.noise != 0.0;
   reset_unwritten(history, pop, rounds);
   if (pop < 2) return;
   Bit_History bits;
@@ -77,17 +98,24 @@ void play_rounds(int32_t* history, Formula* const* formulae, int32_t pop, int32_
     for (agent row = 0; row < pop; ++row) {
       const Program& program = *program_of[row];
       Batch decisions{&bits, pop, row, time - 1, ++batch};
-      if ((!program.draws || program.draws_once) && !reads_current_round(program, time)) {
-        record_row(bits, history, pop, row, execute_Program(program, states[row], decisions, -1));
+      // A player whose decisions draw nothing decides against everyone at
+      // once, and its noise draws follow in the order of the opponents. A
+      // single draw per decision is made in that order too, unless noise
+      // draws must come between them.
+      const bool all_at_once = !program.draws || (program.draws_once && !noisy);
+      if (all_at_once && !reads_current_round(program, time)) {
+        Mask moves = execute_Program(program, states[row], decisions, -1);
+        record_row(bits, history, pop, row, noisy ? with_noise(moves, pop, row, rules.noise) : moves);
         continue;
       }
       // Draws must come in the order of the opponents, decision by decision,
       // and a player that reads its own moves of this round sees each one as
-      // it is made.
+      // it is recorded.
       for (agent column = 0; column < pop; ++column) {
         if (column == row) continue;
         Mask move = execute_Program(program, states[row], decisions, column);
-        record_decision(bits, history, row, column, has_player(move, column));
+        bool defect = has_player(move, column) != noise_flips(rules.noise);
+        record_decision(bits, history, row, column, defect);
       }
     }
     finish_round(bits);
@@ -134,13 +162,26 @@ void tally_round(const int32_t* slot, int32_t pop, Result* results) {
 }  // namespace
 
 void get_Results(const int32_t* history, Result* results, int32_t pop) {
+  get_Results(history, results, pop, Payoffs{});
+}
+
+int32_t score_of(const Result& result, const Payoffs& payoffs) {
+  // At most 100 rounds and 99 opponents give 9,900 encounters, so payoffs up
+  // to MAX_PAYOFF stay far inside 32 bits; anything beyond is a caller's fault.
+  const int64_t score = int64_t{payoffs.t} * result.t + int64_t{payoffs.r} * result.r +
+                        int64_t{payoffs.p} * result.p + int64_t{payoffs.s} * result.s;
+  if (score < INT32_MIN || score > INT32_MAX) error("score out of range");
+  return static_cast<int32_t>(score);
+}
+
+void get_Results(const int32_t* history, Result* results, int32_t pop, const Payoffs& payoffs) {
   for (agent player = 0; player < pop; ++player) results[player] = Result{};
   const int32_t rounds = pop < 2 ? 0 : rounds_recorded(history);
   // Latest rounds first: a tournament just played has them still in cache.
   for (int32_t time = rounds - 1; time >= 0; --time) tally_round(history + SLOT_CELLS * time, pop, results);
   for (agent player = 0; player < pop; ++player) {
     Result& result = results[player];
-    result.score = 5 * result.t + 3 * result.r + result.p;
+    result.score = score_of(result, payoffs);
   }
 }
 
