@@ -17,6 +17,7 @@
 #include "game/tournament.h"
 #include "number_text.h"
 #include "random_stream.h"
+#include "run/run_loop.h"
 
 namespace {
 
@@ -54,9 +55,18 @@ Options read_options(int argc, char** argv) {
 
 bool printed_generation(int32_t round) { return round == 0 || round % 10 == 9; }
 
-void play(int32_t pop) {
-  simulate(history, formulae, pop);
-  get_Results(history, results, pop);
+// What ipdlogic shows of a run: with -e, the listing before and the table
+// after the tournaments of the printed generations; otherwise the listing
+// of random formulae, and the table.
+void list_population(void* context, int32_t generation, const Run_State& state) {
+  const Options& options = *static_cast<const Options*>(context);
+  if (options.evolve ? printed_generation(generation) : options.random_formulae)
+    print_Formulae(state.formulae, state.pop);
+}
+
+void print_table(void* context, int32_t generation, const Run_State& state) {
+  const Options& options = *static_cast<const Options*>(context);
+  if (!options.evolve || printed_generation(generation)) print_Results(state.results, state.pop);
 }
 
 int run(int argc, char** argv) {
@@ -68,18 +78,13 @@ int run(int argc, char** argv) {
   } else {
     pop = init_Formulae(formulae);
   }
+  Run_Parameters parameters;
   if (options.evolve) {
-    for (int32_t round = 0; round < GENERATIONS; ++round) {
-      if (printed_generation(round)) print_Formulae(formulae, pop);
-      play(pop);
-      if (printed_generation(round)) print_Results(results, pop);
-      update_Formulae(results, formulae, pop);
-    }
-  } else {
-    if (options.random_formulae) print_Formulae(formulae, pop);
-    play(pop);
-    print_Results(results, pop);
+    parameters.generations = GENERATIONS;
+    parameters.breed_after_last = true;
   }
+  Run_State state{history, results, formulae, pop};
+  run_generations(parameters, state, Run_Observer{&options, list_population, print_table});
   for (int32_t player = 0; player < pop; ++player) free_Formula(formulae[player]);
   return 0;
 }
