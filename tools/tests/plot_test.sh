@@ -2,7 +2,7 @@
 # ipdlogic-plot end to end: its figures for seeded runs checked against the
 # tables and listings of those runs, the PNG, and input it must refuse.
 #
-#   plot_test.sh PROGRAM PLOT SOURCE_DIR
+#   plot_test.sh PROGRAM PLOT SOURCE_DIR LAB
 set -u
 program=$1
 plot=$2
@@ -67,17 +67,63 @@ printf "E's Dcrs | Dcrp" > grudger.txt
 printf 'parens.txt tft.txt grudger.txt' | "$program" -e > letters
 [ "$("$plot" --csv letters | sed -n 2p | cut -d, -f5)" = "2.33" ] || fail "sizes with parentheses as letters"
 
-# The PNG: written to a file or to standard output, 1600 x 1200 pixels.
+# The figure: written to a file or to standard output, 1600 x 1800 pixels;
+# its format follows the file's extension.
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 "x" $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }'; }
 if /usr/bin/python3 -c 'import matplotlib' 2> /dev/null; then
   "$plot" --seed 11 -o run11.png run11 || fail "PNG: status"
   "$program" -r -e -s 11 | "$plot" --seed 11 > piped.png || fail "PNG from a pipe: status"
   [ "$(head -c 8 run11.png | od -An -tx1 | tr -d ' ')" = "89504e470d0a1a0a" ] || fail "PNG: not a PNG file"
-  [ "$(png_size run11.png)" = "1600x1200" ] || fail "PNG: size $(png_size run11.png)"
+  [ "$(png_size run11.png)" = "1600x1800" ] || fail "PNG: size $(png_size run11.png)"
+  "$plot" -o run11.svg run11 && grep -q '<svg' run11.svg || fail "SVG: not written as SVG"
+  "$plot" -o run11.PDF run11 && [ "$(head -c 5 run11.PDF)" = "%PDF-" ] || fail "PDF: not written as PDF"
+  "$plot" -o run11.jpg run11 2> jpg.err && fail "JPEG: not refused"
+  grep -q '^ipdlogic-plot: run11.jpg: a figure is written as .png, .svg or .pdf, not .jpg$' jpg.err || fail "JPEG: $(cat jpg.err)"
+  [ -e run11.jpg ] && fail "JPEG: a file was written"
   [ "$(stat -c %s run11.png)" -gt 20000 ] || fail "PNG: only $(stat -c %s run11.png) bytes"
   cmp -s run11.png piped.png || fail "PNG from a pipe differs"
 else
   fail "matplotlib is missing: no PNG checked (install python3-matplotlib)"
+fi
+
+# The lab's CSV: every recorded generation, per seed. The generations
+# ipdlogic prints have the figures of its own output.
+lab=$4
+"$lab" --random 10 --seed 42 --out lab42.csv
+"$program" -r -e -s 42 > run42
+"$plot" --csv lab42.csv > lab42.figures || fail "lab CSV: status"
+[ "$(head -n 1 lab42.figures)" = "seed,generation,players,min_score,median_score,max_score,mean_score_per_encounter,mean_size,top_formula_share" ] ||
+  fail "lab CSV: header $(head -n 1 lab42.figures)"
+[ "$(wc -l < lab42.figures)" = 101 ] || fail "lab CSV: not 100 generations"
+awk -F, 'NR == 1 { print "generation,min_score,median_score,max_score,mean_size"; next }
+         $2 == 0 || $2 % 10 == 9 { print $2 "," $4 "," $5 "," $6 "," $8 }' lab42.figures > lab42.printed
+"$plot" --csv run42 | cmp -s - lab42.printed || fail "lab CSV: the printed generations differ from the program's figures"
+# Per encounter: the mean score over 50 rounds times 9 opponents; the share
+# of the most common formula, here of identical players.
+/usr/bin/python3 - lab42.csv lab42.figures << 'PY' || fail "lab CSV: mean score per encounter or formula share"
+import csv, collections, sys
+rows = list(csv.DictReader(open(sys.argv[1])))
+figures = {int(r["generation"]): r for r in csv.DictReader(open(sys.argv[2]))}
+for generation in (0, 37, 99):
+    players = [r for r in rows if int(r["generation"]) == generation]
+    mean = sum(int(r["score"]) for r in players) / len(players) / (50 * 9)
+    assert abs(float(figures[generation]["mean_score_per_encounter"]) - mean) < 1e-4, generation
+    share = max(collections.Counter(r["formula"] for r in players).values()) / len(players)
+    assert abs(float(figures[generation]["top_formula_share"]) - share) < 1e-4, generation
+PY
+"$lab" --random 6 --seeds 1-4 --generations 12 --payoffs 4,2,1,0 --out sweep.csv
+"$plot" --csv sweep.csv > sweep.figures || fail "sweep: status"
+[ "$(cut -d, -f1 sweep.figures | tail -n +2 | uniq | tr '\n' ' ')" = "1 2 3 4 " ] || fail "sweep: seeds"
+[ "$(wc -l < sweep.figures)" = 49 ] || fail "sweep: not 4 x 12 generations"
+# Payoffs come from the run's record beside the CSV, or --payoffs; scores
+# that follow other payoffs are refused rather than drawn against wrong lines.
+"$plot" --csv < sweep.csv > /dev/null 2> payoffs.err && fail "sweep without its payoffs: not refused"
+grep -q 'does not follow the payoffs 5,3,1,0; give the run.s with --payoffs T,R,P,S$' payoffs.err || fail "payoffs: $(cat payoffs.err)"
+"$plot" --csv --payoffs 4,2,1,0 < sweep.csv | cmp -s - sweep.figures || fail "--payoffs differs from the record"
+if /usr/bin/python3 -c 'import matplotlib' 2> /dev/null; then
+  "$plot" -o sweep.png sweep.csv || fail "sweep figure: status"
+  [ "$(png_size sweep.png)" = "1600x1800" ] || fail "sweep figure: size $(png_size sweep.png)"
+  "$plot" -o lab42.svg lab42.csv || fail "lab figure: status"
 fi
 
 # Input that holds no generation to plot, or a broken one, is refused.
@@ -99,6 +145,10 @@ sed '0,/^3 ------/s/^3 ------/7 ------/' run11 > renumbered
 refused "a listing numbered out of order" renumbered
 sed '0,/^(/s/^(/(&/' run11 > broken_formula
 refused "a formula that does not close" broken_formula
+head -n 1 lab42.csv > header_only.csv
+refused "a CSV without rows" header_only.csv
+sed '5s/^42,0,3,/42,0,7,/' lab42.csv > misordered.csv
+refused "a CSV with players out of order" misordered.csv
 
 [ "$failures" = 0 ] && echo "all plot checks passed"
 exit $((failures > 0))
