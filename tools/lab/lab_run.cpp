@@ -48,12 +48,16 @@ int32_t fill_population(const Lab_Options& options, const Read_Population& read,
   return read.pop;
 }
 
+// What the runs share: where rows go, the progress, and the history and
+// results tables, made once and reused by every run.
 struct Recorder {
   const Lab_Options& options;
   Row_Output& output;
   Progress& progress;
   int32_t seed = 0;
   std::string rows;
+  std::vector<int32_t> history;
+  std::vector<Result> results;
 };
 
 bool recorded(const Lab_Options& options, int32_t generation) {
@@ -85,12 +89,10 @@ Run_Parameters run_parameters(const Lab_Options& options) {
 }
 
 void run_seed(Recorder& recorder, const Read_Population& read, int32_t seed) {
-  static std::vector<int32_t> history(HISTORY_CELLS);
-  static std::vector<Result> results(MAX_POP);
   seed_random(seed);
   recorder.seed = seed;
   Run_Population population;
-  Run_State state{history.data(), results.data(), population.formulae.data(),
+  Run_State state{recorder.history.data(), recorder.results.data(), population.formulae.data(),
                   fill_population(recorder.options, read, population)};
   run_generations(run_parameters(recorder.options), state, Run_Observer{&recorder, nullptr, record_generation});
   finish_run(recorder.progress);
@@ -98,7 +100,7 @@ void run_seed(Recorder& recorder, const Read_Population& read, int32_t seed) {
 
 void run_seeds(const Lab_Options& options, const Read_Population& read, Row_Output& output) {
   Progress progress = start_progress(count_seeds(options.seeds), options.generations);
-  Recorder recorder{options, output, progress, 0, {}};
+  Recorder recorder{options, output, progress, 0, {}, std::vector<int32_t>(HISTORY_CELLS), std::vector<Result>(MAX_POP)};
   try {
     for (Seed_Range range : options.seeds)
       for (int64_t seed = range.first; seed <= range.last; ++seed) run_seed(recorder, read, static_cast<int32_t>(seed));
