@@ -7,6 +7,7 @@
 
 #include "formula/formula.h"
 #include "game/game_rules.h"
+#include "game/history.h"
 
 struct Result {
   int32_t t;  // defected against a cooperator: 5 points
@@ -30,6 +31,9 @@ struct Payoffs {
 };
 
 constexpr int32_t MAX_PAYOFF = 1000;
+// Parent selection draws below the total score from 30 bits.
+static_assert(int64_t{MAX_PAYOFF} * (HISTORY_TIMES - 1) * (HISTORY_PLAYERS - 1) * HISTORY_PLAYERS < (int64_t{1} << 30),
+              "the largest total score must stay below 2^30");
 
 // Prints ">simulating", then plays a tournament of ROUNDS rounds.
 void simulate(int32_t* history, Formula* const* formulae, int32_t pop);
