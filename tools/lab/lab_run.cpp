@@ -1,5 +1,7 @@
 #include "lab_run.h"
 
+#include <unistd.h>
+
 #include <vector>
 
 #include "csv_rows.h"
@@ -99,7 +101,8 @@ void run_seed(Recorder& recorder, const Read_Population& read, int32_t seed) {
 }
 
 void run_seeds(const Lab_Options& options, const Read_Population& read, Row_Output& output) {
-  Progress progress = start_progress(count_seeds(options.seeds), options.generations);
+  const bool rows_on_terminal = isatty(output.fd) == 1;
+  Progress progress = start_progress(count_seeds(options.seeds), options.generations, rows_on_terminal);
   Recorder recorder{options, output, progress, 0, {}, std::vector<int32_t>(HISTORY_CELLS), std::vector<Result>(MAX_POP)};
   try {
     for (Seed_Range range : options.seeds)

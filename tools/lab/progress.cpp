@@ -54,9 +54,9 @@ std::string progress_line(int64_t run, int64_t runs, int32_t generation, int32_t
   return line;
 }
 
-Progress start_progress(int64_t runs, int32_t generations) {
+Progress start_progress(int64_t runs, int32_t generations, bool rows_on_terminal) {
   Progress progress;
-  progress.shown = isatty(STDERR_FILENO) == 1;
+  progress.shown = isatty(STDERR_FILENO) == 1 && !rows_on_terminal;
   progress.runs = runs;
   progress.generations = generations;
   progress.start = std::chrono::steady_clock::now();

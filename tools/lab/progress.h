@@ -1,5 +1,7 @@
 // The lab's progress bar: on standard error when it is a terminal, runs
 // and generations done, the time elapsed and an estimate of what remains.
+// Not when the rows themselves go to that terminal: the bar would mix into
+// them.
 #pragma once
 
 #include <chrono>
@@ -16,7 +18,7 @@ struct Progress {
   bool drawing = false;                         // a bar stands on the line
 };
 
-Progress start_progress(int64_t runs, int32_t generations);
+Progress start_progress(int64_t runs, int32_t generations, bool rows_on_terminal);
 
 // Called after each generation: `generations_done` of the current run.
 void advance_progress(Progress& progress, int32_t generations_done);

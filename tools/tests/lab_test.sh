@@ -142,6 +142,9 @@ grep -q '100%  run 3/3, generation 50/50, 0:0[0-9] elapsed' bar.log || fail "no 
 "$lab" --random 5 --seeds 1-3 --generations 50 --out nobar.csv 2> nobar.err
 [ -s nobar.err ] && fail "a progress bar without a terminal"
 cmp -s bar.csv nobar.csv || fail "the progress bar changed the data"
+script -qec "$lab --random 5 --seeds 1-3 --generations 50" rows.log > /dev/null 2>&1
+grep -q 'run 3/3' rows.log && fail "a progress bar among rows on the terminal"
+grep -q '^3,49,4,' rows.log || fail "rows on a terminal: $(tail -n 2 rows.log | cat -v)"
 
 # The CSV loads with no options in pandas and R, formulae with quotes and
 # commas included.
