@@ -4,6 +4,6 @@
 #include "game/substitution.h"
 #include "game/tournament.h"
 
-void play_rounds(History& history, Formula* const* formulae, int32_t pop, int32_t rounds) {
-  play_rounds_by_substitution(history, formulae, pop, rounds);
+void play_rounds(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules) {
+  play_rounds_by_substitution(history, formulae, pop, rules);
 }

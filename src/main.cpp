@@ -20,6 +20,7 @@
 #include "game/tournament.h"
 #include "number_text.h"
 #include "random_stream.h"
+#include "run/run_loop.h"
 
 namespace {
 
@@ -57,21 +58,26 @@ Options read_options(int argc, char** argv) {
 
 bool printed_generation(int32_t round) { return round == 0 || round % 10 == 9; }
 
-// Each listing and table is checked, and so flushed, as soon as it is
-// printed: a run piped to a file and stopped keeps every generation shown.
-void list_population(int32_t pop) {
-  print_Formulae(formulae, pop);
-  check_standard_output();
+// What ipdlogic shows of a run: with -e, the listing before and the table
+// after the tournaments of the printed generations; otherwise the listing
+// of random formulae, and the table. Standard output is checked, and so
+// flushed, after each of them and after each generation's breeding, so that
+// a run piped to a file and stopped keeps every generation it showed.
+void list_population(void* context, int32_t generation, const Run_State& state) {
+  const Options& options = *static_cast<const Options*>(context);
+  check_standard_output();  // the breeding's "updating formulae" and repair's clash reports
+  if (options.evolve ? printed_generation(generation) : options.random_formulae) {
+    print_Formulae(state.formulae, state.pop);
+    check_standard_output();
+  }
 }
 
-void show_results(int32_t pop) {
-  print_Results(results, pop);
-  check_standard_output();
-}
-
-void play(int32_t pop) {
-  simulate(history, formulae, pop);
-  get_Results(history, results, pop);
+void print_table(void* context, int32_t generation, const Run_State& state) {
+  const Options& options = *static_cast<const Options*>(context);
+  if (!options.evolve || printed_generation(generation)) {
+    print_Results(state.results, state.pop);
+    check_standard_output();
+  }
 }
 
 int run(int argc, char** argv) {
@@ -83,19 +89,13 @@ int run(int argc, char** argv) {
   } else {
     pop = init_Formulae(formulae);
   }
+  Run_Parameters parameters;
   if (options.evolve) {
-    for (int32_t round = 0; round < GENERATIONS; ++round) {
-      if (printed_generation(round)) list_population(pop);
-      play(pop);
-      if (printed_generation(round)) show_results(pop);
-      update_Formulae(results, formulae, pop);
-      check_standard_output();  // "updating formulae" and repair's clash reports
-    }
-  } else {
-    if (options.random_formulae) list_population(pop);
-    play(pop);
-    show_results(pop);
+    parameters.generations = GENERATIONS;
+    parameters.breed_after_last = true;
   }
+  Run_State state{&history, results, formulae, pop};
+  run_generations(parameters, state, Run_Observer{&options, list_population, print_table});
   for (int32_t player = 0; player < pop; ++player) free_Formula(formulae[player]);
   return 0;
 }

@@ -34,7 +34,7 @@ struct Pending {
 
 }  // namespace
 
-void fix_Formula(Formula* formula, const Scope& agents, const Scope& times) {
+void fix_Formula(Formula* formula, const Scope& agents, const Scope& times, bool report_clashes) {
   // The path's scopes: entries past a pending subtree's lengths belong to
   // subtrees already repaired and are cut off before it is visited.
   Scope path_agents = agents;
@@ -59,7 +59,7 @@ void fix_Formula(Formula* formula, const Scope& agents, const Scope& times) {
         break;
       case FORALL_AGENT:
       case EXISTS_AGENT:
-        if (in_scope(path_agents, node->variable)) report_clash(path_agents, node->variable);
+        if (report_clashes && in_scope(path_agents, node->variable)) report_clash(path_agents, node->variable);
         add_variable(path_agents, node->variable);
         pending.push_back({node->left, path_agents.size(), path_times.size()});
         break;
@@ -79,10 +79,10 @@ void fix_Formula(Formula* formula, const Scope& agents, const Scope& times) {
   }
 }
 
-void fix_Formulae(Formula** formulae, int32_t pop) {
+void fix_Formulae(Formula** formulae, int32_t pop, bool report_clashes) {
   for (int32_t player = 0; player < pop; ++player) {
     Scope agents, times;
     init_variables(agents, times);
-    fix_Formula(formulae[player], agents, times);
+    fix_Formula(formulae[player], agents, times, report_clashes);
   }
 }

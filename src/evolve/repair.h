@@ -10,8 +10,10 @@
 #include "formula/scope.h"
 
 // Repairs slots 0 to pop - 1 in order, each from fresh scopes.
-void fix_Formulae(Formula** formulae, int32_t pop);
+void fix_Formulae(Formula** formulae, int32_t pop, bool report_clashes = true);
 
 // Repairs a tree in place, given the scopes bound above it (only read).
-// Works at any depth without recursion.
-void fix_Formula(Formula* formula, const Scope& agents, const Scope& times);
+// Works at any depth without recursion. An agent quantifier that binds a
+// letter already bound above it is reported on standard output, unless
+// `report_clashes` is false.
+void fix_Formula(Formula* formula, const Scope& agents, const Scope& times, bool report_clashes = true);

@@ -308,11 +308,32 @@ std::string formula_text(std::string_view raw, const std::string& file_name) {
 
 namespace {
 
-Formula* echo_and_parse(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-  check_standard_output();
+Formula* echo_and_parse(const std::string& text, bool echo = true) {
+  if (echo) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+    check_standard_output();
+  }
   return parse_Formula(text);
+}
+
+// The population read so far, and the bounds every further file must keep.
+struct Population_Input {
+  Formula** formulae;
+  bool echo;
+  int32_t pop = 0;
+  size_t total_length = 0;
+};
+
+void add_formula_file(Population_Input& input, const std::string& name) {
+  if (input.pop == MAX_POP) error("too many formula files (at most " + std::to_string(MAX_POP) + ")");
+  std::string text = formula_text(read_formula_file(name), name);
+  input.total_length += text.size();
+  if (input.total_length > MAX_TOTAL_FORMULA_LENGTH)
+    error("formula files too long together: " + printable_text(name) + " brings them past " +
+          std::to_string(MAX_TOTAL_FORMULA_LENGTH) + " characters besides white space");
+  input.formulae[input.pop] = echo_and_parse(text, input.echo);
+  ++input.pop;
 }
 
 }  // namespace
@@ -325,23 +346,19 @@ std::string strip_white_space(std::string_view raw) {
   return text;
 }
 
-int32_t init_Formulae(Formula** formulae, std::FILE* names) {
-  std::fputs("getting players...\n", stdout);
-  int32_t pop = 0;
-  size_t total_length = 0;
+int32_t init_Formulae(Formula** formulae, std::FILE* names, bool echo) {
+  if (echo) std::fputs("getting players...\n", stdout);
+  Population_Input population{formulae, echo};
   Names_Input input{names};
   std::string word;
-  while (read_word(input, word)) {
-    if (pop == MAX_POP) error("too many formula files (at most " + std::to_string(MAX_POP) + ")");
-    std::string text = formula_text(read_formula_file(word), word);
-    total_length += text.size();
-    if (total_length > MAX_TOTAL_FORMULA_LENGTH)
-      error("formula files too long together: " + printable_text(word) + " brings them past " +
-            std::to_string(MAX_TOTAL_FORMULA_LENGTH) + " characters besides white space");
-    formulae[pop] = echo_and_parse(text);
-    ++pop;
-  }
-  return pop;
+  while (read_word(input, word)) add_formula_file(population, word);
+  return population.pop;
+}
+
+int32_t init_Formulae(Formula** formulae, const std::vector<std::string>& names) {
+  Population_Input population{formulae, false};
+  for (const std::string& name : names) add_formula_file(population, name);
+  return population.pop;
 }
 
 Formula* read_Formula(const std::string& file_name) {

@@ -63,9 +63,13 @@ struct Node_Span {
 };
 
 // Writes the greeting, then reads white-space separated file names from
-// `names` until its end and stores one tree per file in slots 0, 1, ...
-// Returns the number of slots filled.
-int32_t init_Formulae(Formula** formulae, std::FILE* names = stdin);
+// `names` until its end and stores one tree per file in slots 0, 1, ...,
+// echoing each file's text. Returns the number of slots filled. With `echo`
+// false it writes nothing at all; the errors stay the same.
+int32_t init_Formulae(Formula** formulae, std::FILE* names = stdin, bool echo = true);
+
+// The same for a list of file names, writing nothing.
+int32_t init_Formulae(Formula** formulae, const std::vector<std::string>& names);
 
 // Reads the named file, echoes its text without white space and a newline to
 // standard output, and returns its tree.

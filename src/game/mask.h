@@ -15,6 +15,7 @@ constexpr Mask ALL_PLAYERS{~uint64_t{0}, ~uint64_t{0}};
 
 constexpr Mask operator&(Mask a, Mask b) { return {a.low & b.low, a.high & b.high}; }
 constexpr Mask operator|(Mask a, Mask b) { return {a.low | b.low, a.high | b.high}; }
+constexpr Mask operator^(Mask a, Mask b) { return {a.low ^ b.low, a.high ^ b.high}; }
 constexpr Mask operator~(Mask a) { return {~a.low, ~a.high}; }
 constexpr bool operator==(Mask a, Mask b) { return a.low == b.low && a.high == b.high; }
 constexpr bool is_empty(Mask a) { return (a.low | a.high) == 0; }

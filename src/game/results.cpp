@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "error.h"
+
 namespace {
 
 // Tallies one recorded round: with the set of opponents each player's move
@@ -29,13 +31,23 @@ void tally_round(const History& history, int32_t time, int32_t pop, Result* resu
 }  // namespace
 
 void get_Results(const History& history, Result* results, int32_t pop) {
+  get_Results(history, results, pop, Payoffs{});
+}
+
+int32_t score_of(const Result& result, const Payoffs& payoffs) {
+  // At most 100 rounds and 99 opponents give 9,900 encounters, so payoffs up
+  // to MAX_PAYOFF stay far inside 32 bits; anything beyond is a caller's fault.
+  const int64_t score = int64_t{payoffs.t} * result.t + int64_t{payoffs.r} * result.r +
+                        int64_t{payoffs.p} * result.p + int64_t{payoffs.s} * result.s;
+  if (score < INT32_MIN || score > INT32_MAX) error("score out of range");
+  return static_cast<int32_t>(score);
+}
+
+void get_Results(const History& history, Result* results, int32_t pop, const Payoffs& payoffs) {
   for (agent player = 0; player < pop; ++player) results[player] = Result{};
   const int32_t rounds = pop < 2 ? 0 : rounds_recorded(history);
   for (int32_t time = 0; time < rounds; ++time) tally_round(history, time, pop, results);
-  for (agent player = 0; player < pop; ++player) {
-    Result& result = results[player];
-    result.score = 5 * result.t + 3 * result.r + result.p;
-  }
+  for (agent player = 0; player < pop; ++player) results[player].score = score_of(results[player], payoffs);
 }
 
 void print_Results(const Result* results, int32_t pop) {

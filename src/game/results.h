@@ -16,8 +16,33 @@ struct Result {
   int32_t score;
 };
 
-// Tallies every round recorded in the history into results 0 to pop - 1.
+// The points of one encounter, by outcome: temptation (defected against a
+// cooperator), reward (both cooperated), punishment (both defected) and
+// sucker's payoff (cooperated against a defector). ipdlogic's are fixed.
+// Payoffs of 0 to MAX_PAYOFF over at most 100 rounds keep a score below
+// 10 million and the total of 100 players below 2^30, which selection
+// relies on.
+struct Payoffs {
+  int32_t t = 5;
+  int32_t r = 3;
+  int32_t p = 1;
+  int32_t s = 0;
+};
+
+constexpr int32_t MAX_PAYOFF = 1000;
+// Parent selection draws below the total score from 30 bits.
+static_assert(int64_t{MAX_PAYOFF} * (HISTORY_TIMES - 1) * (HISTORY_PLAYERS - 1) * HISTORY_PLAYERS < (int64_t{1} << 30),
+              "the largest total score must stay below 2^30");
+
+// Tallies every round recorded in the history into results 0 to pop - 1,
+// scoring by the default payoffs.
 void get_Results(const History& history, Result* results, int32_t pop);
+
+// The same, scoring by the given payoffs.
+void get_Results(const History& history, Result* results, int32_t pop, const Payoffs& payoffs);
+
+// score = T t + R r + P p + S s.
+int32_t score_of(const Result& result, const Payoffs& payoffs);
 
 void print_Results(const Result* results, int32_t pop);
 

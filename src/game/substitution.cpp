@@ -159,11 +159,17 @@ int evaluate_by_substitution(const History& history, const Formula* formula, int
 }
 
 void play_rounds_by_substitution(History& history, Formula* const* formulae, int32_t pop, int32_t rounds) {
+  play_rounds_by_substitution(history, formulae, pop, Game_Rules{rounds, 0.0});
+}
+
+void play_rounds_by_substitution(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules) {
   reset_history(history);
-  for (int32_t time = 0; time < rounds; ++time)
+  for (int32_t time = 0; time < rules.rounds; ++time)
     for (agent row = 0; row < pop; ++row)
-      for (agent column = 0; column < pop; ++column)
-        if (column != row)
-          add_action(history, row, column, time,
-                     evaluate_by_substitution(history, formulae[row], pop, row, column, time - 1));
+      for (agent column = 0; column < pop; ++column) {
+        if (column == row) continue;
+        int action = evaluate_by_substitution(history, formulae[row], pop, row, column, time - 1);
+        if (noise_flips(rules.noise)) action = !action;
+        add_action(history, row, column, time, action);
+      }
 }

@@ -345,6 +345,36 @@ TEST(NotationReader, TooManyFilesStopBeforeTheExtraOne) {
   for (Formula* formula : formulae) free_Formula(formula);
 }
 
+// The quiet reader, for programs that keep standard output for data:
+// nothing written, the same trees, the same errors.
+TEST(NotationReader, QuietReadingWritesNothing) {
+  std::string a = temp_file("quiet_a.txt", "Drcp");
+  std::string b = temp_file("quiet b.txt", "Dcrp | Drcp");  // a name with a blank, as an argument may have
+  std::string names_text = a + "\n";
+  std::FILE* names = fmemopen(names_text.data(), names_text.size(), "r");
+  Formula* formulae[MAX_POP] = {};
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(init_Formulae(formulae, names, false), 1);
+  std::fclose(names);
+  EXPECT_EQ(init_Formulae(formulae + 1, {b, a}), 2);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(format_Formula(formulae[1]), "(Dcrp|Drcp)");
+  EXPECT_EQ(format_Formula(formulae[2]), "Drcp");
+  for (Formula* formula : formulae) free_Formula(formula);
+
+  std::vector<std::string> too_many(MAX_POP, a);
+  too_many.push_back("/nonexistent/extra");
+  std::fill(std::begin(formulae), std::end(formulae), nullptr);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(fatal_message([&] { init_Formulae(formulae, too_many); }), "too many formula files (at most 100)");
+  for (Formula* formula : formulae) free_Formula(formula);
+  EXPECT_EQ(fatal_message([&] { init_Formulae(formulae, {"/nonexistent/formula"}); }),
+            "cannot open formula file: /nonexistent/formula");
+  std::string bad = temp_file("quiet_bad.txt", "Drcp&");
+  EXPECT_EQ(fatal_message([&] { init_Formulae(formulae, {bad}); }), NO_OPERANDS);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
 TEST(NotationReader, LargeFlatAndDeepTextRead) {
   // 200,000 atoms, nearly 1 MiB of text, in about 0.1 s in a release build
   // (README's Limits section); not asserted here, where timing depends on

@@ -26,11 +26,11 @@ Population make_population(Tree_Maker& maker, int32_t pop, int max_depth) {
 
 // Plays the population with each of the machine's ways of deciding, and by
 // substituted copies: moves and draws must agree.
-void expect_same_tournament(const Population& population, int32_t rounds, int32_t seed, Test_History& fast,
+void expect_same_tournament(const Population& population, const Game_Rules& rules, int32_t seed, Test_History& fast,
                             Test_History& reference, int64_t max_table_sets = MAX_QUERY_SETS) {
   auto pop = static_cast<int32_t>(population.formulae.size());
   seed_random(seed);
-  play_rounds_by_substitution(reference.data(), population.formulae.data(), pop, rounds);
+  play_rounds_by_substitution(reference.data(), population.formulae.data(), pop, rules);
   int32_t reference_next = draw_random();
   std::string formulae;
   for (const Formula* formula : population.formulae) formulae += format_Formula(formula) + "\n";
@@ -38,9 +38,10 @@ void expect_same_tournament(const Population& population, int32_t rounds, int32_
     // Moves of an earlier tournament must not survive.
     for (int32_t time = 0; time < HISTORY_TIMES; time += 7) add_action(fast.data(), time % 5, 5 + time % 7, time, time % 2);
     seed_random(seed);
-    play_rounds_choosing(fast.data(), population.formulae.data(), pop, rounds, Machine_Settings{choice, max_table_sets});
+    play_rounds_choosing(fast.data(), population.formulae.data(), pop, rules, Machine_Settings{choice, max_table_sets});
     ASSERT_TRUE(same_history(fast.data(), reference.data()))
-        << "choice " << int{choice} << " pop " << pop << " rounds " << rounds << "\n" << formulae;
+        << "choice " << int{choice} << " pop " << pop << " rounds " << rules.rounds << " noise " << rules.noise << "\n"
+        << formulae;
     ASSERT_EQ(draw_random(), reference_next) << "choice " << int{choice} << "\n" << formulae;
   }
 }
@@ -55,7 +56,7 @@ TEST(TournamentDifferential, SmallPopulationsOfEveryKind) {
     auto pop = static_cast<int32_t>(1 + maker.pick(7));
     int32_t rounds = trial % 10 == 0 ? 1 + maker.pick(HISTORY_TIMES) : 1 + maker.pick(12);
     Population population = make_population(maker, pop, 4);
-    expect_same_tournament(population, rounds, trial, fast, reference);
+    expect_same_tournament(population, Game_Rules{rounds, 0.0}, trial, fast, reference);
     if (testing::Test::HasFatalFailure()) return;
   }
 }
@@ -70,7 +71,7 @@ TEST(TournamentDifferential, PlayersReadingTheirOwnMovesOfThisRound) {
     maker.chance = trial % 2 == 0;
     auto pop = static_cast<int32_t>(3 + maker.pick(5));
     Population population = make_population(maker, pop, 4);
-    expect_same_tournament(population, 1 + maker.pick(8), trial, fast, reference);
+    expect_same_tournament(population, Game_Rules{1 + maker.pick(8), 0.0}, trial, fast, reference);
     if (testing::Test::HasFatalFailure()) return;
   }
 }
@@ -82,7 +83,25 @@ TEST(TournamentDifferential, LargePopulations) {
   for (int trial = 0; trial < 6; ++trial) {
     maker.chance = trial % 2 == 0;
     Population population = make_population(maker, pops[trial % 3], 2);
-    expect_same_tournament(population, 3, trial, fast, reference);
+    expect_same_tournament(population, Game_Rules{3, 0.0}, trial, fast, reference);
+    if (testing::Test::HasFatalFailure()) return;
+  }
+}
+
+// Noise draws come between the decisions' own draws, and a flipped move is
+// what later decisions of the same round read: players that draw, and
+// players that read this round's moves, among ordinary ones.
+TEST(TournamentDifferential, NoisyTournaments) {
+  Tree_Maker maker{std::mt19937(80)};
+  Test_History fast, reference;
+  const double noises[] = {0.01, 0.1, 0.5, 1.0};
+  for (int trial = 0; trial < 500; ++trial) {
+    maker.chance = trial % 4 != 0;
+    maker.own_moves = trial % 2 == 0;
+    auto pop = static_cast<int32_t>(2 + maker.pick(7));
+    Population population = make_population(maker, pop, 4);
+    Game_Rules rules{1 + maker.pick(10), noises[trial % 4]};
+    expect_same_tournament(population, rules, trial, fast, reference);
     if (testing::Test::HasFatalFailure()) return;
   }
 }
@@ -103,7 +122,7 @@ TEST(TournamentDifferential, NestedQuantifiersAsTablesAndLoops) {
       population.formulae.push_back(population.trees.back().get());
     }
     int64_t max_table_sets = trial % 3 == 0 ? 4 : MAX_QUERY_SETS;
-    expect_same_tournament(population, 2 + maker.pick(9), trial, fast, reference, max_table_sets);
+    expect_same_tournament(population, Game_Rules{2 + maker.pick(9), 0.0}, trial, fast, reference, max_table_sets);
     if (testing::Test::HasFatalFailure()) return;
   }
 }
@@ -124,7 +143,7 @@ TEST(TournamentDifferential, ByteLettersAndNotANumber) {
     Population population;
     for (int32_t player = 0; player < pop; ++player)
       population.formulae.push_back(trees[static_cast<size_t>(player) % trees.size()].get());
-    expect_same_tournament(population, 12, pop, fast, reference);
+    expect_same_tournament(population, Game_Rules{12, 0.0}, pop, fast, reference);
     if (testing::Test::HasFatalFailure()) return;
   }
 }

@@ -20,7 +20,7 @@ fail() {
 cmake --install "$build_dir" --prefix "$prefix" > "$prefix/install.log" 2>&1 ||
   { cat "$prefix/install.log"; echo "FAIL: cmake --install"; exit 1; }
 
-for tool in ipdlogic ipdlogic-explain ipdlogic-plot; do
+for tool in ipdlogic ipdlogic-explain ipdlogic-lab ipdlogic-plot; do
   [ -x "$prefix/bin/$tool" ] || fail "bin/$tool missing or not executable"
   [ -f "$prefix/share/man/man1/$tool.1" ] || fail "share/man/man1/$tool.1 missing"
 done
@@ -50,8 +50,12 @@ else
   echo "(no /usr/bin/python3: the installed ipdlogic-plot is not run)"
 fi
 
+bin/ipdlogic-lab --generations 1 "$library"/*.txt > lab.csv 2> lab.json || fail "installed lab: status"
+[ "$(wc -l < lab.csv)" = 13 ] || fail "installed lab: $(wc -l < lab.csv) lines, not a header and 12 rows"
+grep -q '^777,0,8,"Dcrp",1,' lab.csv || fail "installed lab: no row for tit for tat"
+
 if command -v man > /dev/null; then
-  for tool in ipdlogic ipdlogic-explain ipdlogic-plot; do
+  for tool in ipdlogic ipdlogic-explain ipdlogic-lab ipdlogic-plot; do
     [ "$(man -M "$prefix/share/man" -w "$tool" 2> /dev/null)" = "$prefix/share/man/man1/$tool.1" ] ||
       fail "man does not find $tool in the prefix"
   done

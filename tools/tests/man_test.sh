@@ -16,7 +16,7 @@ fail() {
   failures=$((failures + 1))
 }
 
-for name in ipdlogic ipdlogic-explain ipdlogic-plot; do
+for name in ipdlogic ipdlogic-explain ipdlogic-lab ipdlogic-plot; do
   page="$pages/$name.1"
   [ -f "$page" ] || { fail "$name: no manual page"; continue; }
   warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1) || fail "$name: groff failed"

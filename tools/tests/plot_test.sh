@@ -4,7 +4,7 @@
 # without matplotlib. The PNG itself is checked by plot_png_test.sh. Without
 # /usr/bin/python3 the test is skipped (exit status 77).
 #
-#   plot_test.sh PROGRAM PLOT SOURCE_DIR
+#   plot_test.sh PROGRAM PLOT SOURCE_DIR LAB
 set -u
 program=$(realpath "$1")
 plot=$(realpath "$2")
@@ -88,12 +88,47 @@ without=(/usr/bin/python3 -S)
 cmp -s csv_without csv11 || fail "CSV without matplotlib differs"
 "${without[@]}" "$plot" --seed 11 -o without.png run11 > out 2> err
 [ $? = 1 ] || fail "PNG without matplotlib: exit status"
-[ "$(cat err)" = "ipdlogic-plot: a PNG needs matplotlib (Debian: python3-matplotlib); --csv works without it" ] ||
+[ "$(cat err)" = "ipdlogic-plot: a figure needs matplotlib (Debian: python3-matplotlib); --csv works without it" ] ||
   fail "PNG without matplotlib: $(cat err)"
 [ -e without.png ] && fail "PNG without matplotlib: a file was written"
-IPDLOGIC_PLOT_PYTHON="${without[*]}" "$png_test" "$program" "$plot" > out 2>&1
+IPDLOGIC_PLOT_PYTHON="${without[*]}" "$png_test" "$program" "$plot" "$4" > out 2>&1
 [ $? = 77 ] || fail "the PNG test without matplotlib: exit status, expected 77 (skipped): $(cat out)"
 grep -q '^SKIP: matplotlib is not installed for /usr/bin/python3 -S ' out || fail "the PNG test without matplotlib: $(cat out)"
+
+# The lab's CSV: every recorded generation, per seed. The generations
+# ipdlogic prints have the figures of its own output.
+lab=$4
+"$lab" --random 10 --seed 42 --out lab42.csv
+"$program" -r -e -s 42 > run42
+"$plot" --csv lab42.csv > lab42.figures || fail "lab CSV: status"
+[ "$(head -n 1 lab42.figures)" = "seed,generation,players,min_score,median_score,max_score,mean_score_per_encounter,mean_size,top_formula_share" ] ||
+  fail "lab CSV: header $(head -n 1 lab42.figures)"
+[ "$(wc -l < lab42.figures)" = 101 ] || fail "lab CSV: not 100 generations"
+awk -F, 'NR == 1 { print "generation,min_score,median_score,max_score,mean_size"; next }
+         $2 == 0 || $2 % 10 == 9 { print $2 "," $4 "," $5 "," $6 "," $8 }' lab42.figures > lab42.printed
+"$plot" --csv run42 | cmp -s - lab42.printed || fail "lab CSV: the printed generations differ from the program's figures"
+# Per encounter: the mean score over 50 rounds times 9 opponents; the share
+# of the most common formula, here of identical players.
+/usr/bin/python3 - lab42.csv lab42.figures << 'PY' || fail "lab CSV: mean score per encounter or formula share"
+import csv, collections, sys
+rows = list(csv.DictReader(open(sys.argv[1])))
+figures = {int(r["generation"]): r for r in csv.DictReader(open(sys.argv[2]))}
+for generation in (0, 37, 99):
+    players = [r for r in rows if int(r["generation"]) == generation]
+    mean = sum(int(r["score"]) for r in players) / len(players) / (50 * 9)
+    assert abs(float(figures[generation]["mean_score_per_encounter"]) - mean) < 1e-4, generation
+    share = max(collections.Counter(r["formula"] for r in players).values()) / len(players)
+    assert abs(float(figures[generation]["top_formula_share"]) - share) < 1e-4, generation
+PY
+"$lab" --random 6 --seeds 1-4 --generations 12 --payoffs 4,2,1,0 --out sweep.csv
+"$plot" --csv sweep.csv > sweep.figures || fail "sweep: status"
+[ "$(cut -d, -f1 sweep.figures | tail -n +2 | uniq | tr '\n' ' ')" = "1 2 3 4 " ] || fail "sweep: seeds"
+[ "$(wc -l < sweep.figures)" = 49 ] || fail "sweep: not 4 x 12 generations"
+# Payoffs come from the run's record beside the CSV, or --payoffs; scores
+# that follow other payoffs are refused rather than drawn against wrong lines.
+"$plot" --csv < sweep.csv > /dev/null 2> payoffs.err && fail "sweep without its payoffs: not refused"
+grep -q 'does not follow the payoffs 5,3,1,0; give the run.s with --payoffs T,R,P,S$' payoffs.err || fail "payoffs: $(cat payoffs.err)"
+"$plot" --csv --payoffs 4,2,1,0 < sweep.csv | cmp -s - sweep.figures || fail "--payoffs differs from the record"
 
 # Input that holds no generation to plot, or a broken one, is refused.
 refused() {
@@ -114,6 +149,10 @@ sed '0,/^3 ------/s/^3 ------/7 ------/' run11 > renumbered
 refused "a listing numbered out of order" renumbered
 sed '0,/^(/s/^(/(&/' run11 > broken_formula
 refused "a formula that does not close" broken_formula
+head -n 1 lab42.csv > header_only.csv
+refused "a CSV without rows" header_only.csv
+sed '5s/^42,0,3,/42,0,7,/' lab42.csv > misordered.csv
+refused "a CSV with players out of order" misordered.csv
 
 [ "$failures" = 0 ] && echo "all plot checks passed"
 exit $((failures > 0))

@@ -86,18 +86,30 @@ void prepare_tables(Query_Tables& tables, const Population_Programs& programs, i
   prepare_Query_Tables(tables, programs.plan, uses, queries, rounds);
 }
 
-// Draws must come in the order of the opponents, decision by decision, and
-// a player that reads its own moves of this round sees each one as it is
-// made.
-bool decides_one_by_one(const Program& program, int32_t time) {
-  return (program.draws && !program.draws_once) || reads_current_round(program, time);
+// Draws must come in the order of the opponents, decision by decision: a
+// formula that draws more than once per decision, or once while noise
+// draws after each decision, decides one opponent at a time, and so does a
+// player that reads its own moves of this round, to see each as recorded.
+bool decides_one_by_one(const Program& program, int32_t time, bool noisy) {
+  return (program.draws && (!program.draws_once || noisy)) || reads_current_round(program, time);
+}
+
+// A row's moves against all opponents, each flipped by its own noise draw,
+// opponents ascending.
+Mask with_noise(Mask moves, int32_t pop, agent row, double noise) {
+  for (agent column = 0; column < pop; ++column)
+    if (column != row && noise_flips(noise)) moves = moves ^ player_bit(column);
+  return moves;
 }
 
 // One player's moves in one round, decided by one of its strategy's
 // programs; the loops only give up when they use their budget up, and
-// then the tables decide what is left.
-void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t time, Evaluation_Choice choice) {
+// then the tables decide what is left. Noise flips each move before it is
+// recorded.
+void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t time, const Game_Rules& rules,
+                Evaluation_Choice choice) {
   const Mask opponents = first_players(decisions.pop) & ~player_bit(decisions.row);
+  const bool noisy = rules.noise != 0.0;
   int64_t budget = 0;
   bool loops = strategy.adaptive && choice != ALWAYS_TABLES && time >= strategy.tables_until;
   if (loops && choice == CHOOSE_BY_COST) {
@@ -115,23 +127,28 @@ void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t t
     }
     return execute_Program(strategy.with_queries, strategy.with_queries_state, decisions, column);
   };
-  if (!decides_one_by_one(strategy.with_queries, time)) {
-    record_moves(history, decisions.row, opponents, run(-1));
+  if (!decides_one_by_one(strategy.with_queries, time, noisy)) {
+    Mask moves = run(-1);
+    record_moves(history, decisions.row, opponents, noisy ? with_noise(moves, decisions.pop, decisions.row, rules.noise) : moves);
   } else {
-    for (agent column = 0; column < decisions.pop; ++column)
-      if (column != decisions.row) record_moves(history, decisions.row, player_bit(column), run(column));
+    for (agent column = 0; column < decisions.pop; ++column) {
+      if (column == decisions.row) continue;
+      bool defect = has_player(run(column), column) != noise_flips(rules.noise);
+      record_moves(history, decisions.row, player_bit(column), all_or_none(defect));
+    }
   }
   if (loops) strategy.wait = 1;
 }
 
 }  // namespace
 
-void play_rounds(History& history, Formula* const* formulae, int32_t pop, int32_t rounds) {
-  play_rounds_choosing(history, formulae, pop, rounds, Machine_Settings{});
+void play_rounds(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules) {
+  play_rounds_choosing(history, formulae, pop, rules, Machine_Settings{});
 }
 
-void play_rounds_choosing(History& history, Formula* const* formulae, int32_t pop, int32_t rounds,
+void play_rounds_choosing(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules,
                           const Machine_Settings& settings) {
+  const int32_t rounds = rules.rounds;
   reset_history(history);
   if (pop < 2) return;
   Population_Programs programs;
@@ -143,7 +160,7 @@ void play_rounds_choosing(History& history, Formula* const* formulae, int32_t po
     start_round(history, time);
     for (agent row = 0; row < pop; ++row)
       decide_row(history, programs.distinct[programs.of_player[row]], Batch{&history, pop, row, time - 1, ++batch, &tables},
-                 time, settings.choice);
+                 time, rules, settings.choice);
     finish_round(history);
   }
 }

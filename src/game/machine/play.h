@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "formula/formula.h"
+#include "game/game_rules.h"
 #include "game/history.h"
 #include "game/machine/query.h"
 
@@ -22,5 +23,5 @@ struct Machine_Settings {
   int64_t max_table_sets = MAX_QUERY_SETS;
 };
 
-void play_rounds_choosing(History& history, Formula* const* formulae, int32_t pop, int32_t rounds,
+void play_rounds_choosing(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules,
                           const Machine_Settings& settings);

@@ -1,0 +1,17 @@
+// The lab's data: one CSV row per recorded generation and player.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "game/results.h"
+#include "game/tournament.h"
+
+extern const char* const CSV_HEADER;  // with its line end
+
+// Appends one row: `formula_field` is the formula already made a CSV field
+// (csv_text_field), `size` its number of nodes. Fields are quoted as RFC
+// 4180 has it; lines end in a newline alone, which every CSV reader takes
+// and which keeps the last field clean for line-based tools.
+void append_csv_row(std::string& out, int32_t seed, int32_t generation, int32_t player,
+                    const std::string& formula_field, int64_t size, const Result& result);
