@@ -106,7 +106,7 @@ void leave_atom(const Formula* node, Node_Info& info, Analysis& a) {
     if (term.kind == TERM_BOUND) info.loops.add(term.value);
   info.byte_letters = reads_byte_letters(node, info);
   if (may_read_own_move(info, node->time_mod)) {
-    info.own_move = true;
+    (info.time.kind == TERM_CONSTANT ? info.own_move_once : info.own_move) = true;
     a.conflict_atoms.push_back({info.time, node->time_mod});
   }
 }
@@ -115,6 +115,7 @@ void take_operand(Node_Info& info, const Node_Info& operand) {
   info.size += operand.size;
   info.pure = info.pure && operand.pure;
   info.own_move = info.own_move || operand.own_move;
+  info.own_move_once = info.own_move_once || operand.own_move_once;
   info.byte_letters = info.byte_letters && operand.byte_letters;
   info.quantified = info.quantified || operand.quantified;
   info.loops.add(operand.loops);

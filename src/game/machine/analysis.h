@@ -33,7 +33,11 @@ struct Node_Info {
   bool known = true;   // a node of a known kind
   bool transparent = false;  // a quantifier whose letter is bound above it
   bool pure = true;          // only known kinds inside, and no CHANCE atom
-  bool own_move = false;     // an atom inside may read its own player's move of the round being played
+  // An atom inside may read its own player's move of the round being
+  // played: in every round (from the previous round or a time variable),
+  // or in one round only (at a constant time).
+  bool own_move = false;
+  bool own_move_once = false;
   bool byte_letters = true;  // every letter inside, bound or read, is a byte
   bool quantified = false;   // a quantifier inside binds its letter
   Loop_Set loops;            // the loops whose variables it reads

@@ -13,6 +13,10 @@ struct Emitter {
   Query_Plan& plan;
   int32_t times;            // the most values a time variable takes in the tournament
   bool queries;             // whether draw-free quantified subformulae are queries
+  // Whether a query may read its own player's move at a constant time: the
+  // player then decides by its loops, one opponent at a time, in the one
+  // round where that time is the round being played.
+  bool own_move_once;
   Path_Bindings letters{};  // the loop of each letter bound on the path
   int32_t open_loops = 0;
   int32_t height = 0;
@@ -90,6 +94,7 @@ bool bound_outside(const void* context, bool over_time, int32_t letter) {
 // if its tables are not too large.
 bool emit_query(Emitter& e, const Formula* node, const Node_Info& self) {
   if (!self.pure || self.own_move || !self.byte_letters || !self.quantified) return false;
+  if (self.own_move_once && !e.own_move_once) return false;
   int32_t root = add_query(e.plan, node, Outer_Letters{&e, bound_outside});
   if (query_size(e.plan, root, e.times) > e.plan.max_table_sets) return false;
   Instruction query = op(OP_QUERY, root);
@@ -230,7 +235,9 @@ Program compile_Formula(const Formula* formula, Query_Plan& plan, int32_t rounds
   Program program;
   program.loops.resize(static_cast<size_t>(analysis.loops));
   program.conflict_atoms = analysis.conflict_atoms;
-  Emitter emitter{program, analysis, plan, std::max(1, rounds - 2), queries};
+  // A formula that draws nothing has a program of loops alone beside this one.
+  const bool loops_beside = analysis.info[0].pure;
+  Emitter emitter{program, analysis, plan, std::max(1, rounds - 2), queries, loops_beside};
   emit_program(emitter, formula);
   program.single_lookup = program.code.size() == 1 && program.code[0].op == OP_LOOKUP;
   return program;

@@ -29,6 +29,7 @@ struct Strategy {
   Program_State with_queries_state;
   Program_State loops_only_state;
   Query_Cost cost;
+  int64_t tables_cost = -1;  // what the tables cost in the last round they decided, or -1
   int32_t tables_until = 0;  // the round from which the loops are tried again
   int32_t wait = 1;          // rounds of tables after the next failure of the loops
 };
@@ -104,18 +105,25 @@ Mask with_noise(Mask moves, int32_t pop, agent row, double noise) {
 
 // One player's moves in one round, decided by one of its strategy's
 // programs; the loops only give up when they use their budget up, and
-// then the tables decide what is left. Noise flips each move before it is
-// recorded.
+// then the tables decide what is left. In a round where the formula may
+// read its own moves of this round at a constant time, its loops decide,
+// one opponent at a time, since its queries may read them. Noise flips
+// each move before it is recorded.
 void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t time, const Game_Rules& rules,
-                Evaluation_Choice choice) {
+                Evaluation_Choice choice, const Query_Tables& tables) {
   const Mask opponents = first_players(decisions.pop) & ~player_bit(decisions.row);
   const bool noisy = rules.noise != 0.0;
+  const bool own_round = reads_current_round(strategy.with_queries, time);
   int64_t budget = 0;
-  bool loops = strategy.adaptive && choice != ALWAYS_TABLES && time >= strategy.tables_until;
-  if (loops && choice == CHOOSE_BY_COST) {
-    budget = estimate_query_cost(strategy.cost, decisions.pop, decisions.prev_time);
+  bool loops = strategy.adaptive &&
+               (own_round || (choice != ALWAYS_TABLES && time >= strategy.tables_until));
+  if (loops && !own_round && choice == CHOOSE_BY_COST) {
+    budget = strategy.tables_cost >= 0 ? strategy.tables_cost
+                                       : estimate_query_cost(strategy.cost, decisions.pop, decisions.prev_time);
     decisions.budget = &budget;
   }
+  const int64_t spent_before = tables.spent;
+  bool tables_decided = false;
   auto run = [&](int32_t column) {
     if (loops) {
       Mask move = execute_Program(strategy.loops_only, strategy.loops_only_state, decisions, column);
@@ -125,6 +133,7 @@ void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t t
       strategy.tables_until = time + strategy.wait;
       strategy.wait *= 2;
     }
+    tables_decided = true;
     return execute_Program(strategy.with_queries, strategy.with_queries_state, decisions, column);
   };
   if (!decides_one_by_one(strategy.with_queries, time, noisy)) {
@@ -137,7 +146,8 @@ void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t t
       record_moves(history, decisions.row, player_bit(column), all_or_none(defect));
     }
   }
-  if (loops) strategy.wait = 1;
+  if (loops && !own_round) strategy.wait = 1;
+  if (tables_decided) strategy.tables_cost = tables.spent - spent_before;
 }
 
 }  // namespace
@@ -160,7 +170,7 @@ void play_rounds_choosing(History& history, Formula* const* formulae, int32_t po
     start_round(history, time);
     for (agent row = 0; row < pop; ++row)
       decide_row(history, programs.distinct[programs.of_player[row]], Batch{&history, pop, row, time - 1, ++batch, &tables},
-                 time, rules, settings.choice);
+                 time, rules, settings.choice, tables);
     finish_round(history);
   }
 }

@@ -340,6 +340,7 @@ Table_Work open_table(const Evaluation& e, int32_t node, bool whole) {
   Table_Work table{node, whole, kept, 0,
                    layout_of(e.plan, node, e.context.pop, e.context.prev_time, whole ? nullptr : &e.fixing), 0};
   table.at = allocate(e.tables, kept, table.layout.sets);
+  e.tables.spent += table.layout.sets + TABLE_START_COST;
   const Query_Node& n = e.plan.nodes[node];
   Mask* sets = data_of(e.tables, table);
   // Junctions and quantifiers write every set when their operands are done.

@@ -72,7 +72,12 @@ struct Query_Tables {
   Set_Stack for_round, scratch;
   int32_t round = INT32_MIN;
   std::vector<Table_Work> work;  // the tables being worked out, innermost last
+  // What working tables out has cost so far: the sets made, and a fixed
+  // amount for each table begun.
+  int64_t spent = 0;
 };
+
+constexpr int64_t TABLE_START_COST = 24;
 
 // Readies the tables of a plan for a tournament of `rounds` rounds.
 // `uses[n]` is how many players ask for node n as a whole query (0 for the
