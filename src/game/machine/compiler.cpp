@@ -1,6 +1,7 @@
 #include "game/machine/compiler.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "game/machine/analysis.h"
 #include "game/machine/query_tables.h"
@@ -228,6 +229,14 @@ void emit_program(Emitter& e, const Formula* root) {
   }
 }
 
+[[maybe_unused]] bool loops_are_whole(const Program& program) {
+  for (const Instruction& in : program.code)
+    if (in.op == OP_LOOP_BEGIN && (program.loops[in.index].body != &in - program.code.data() + 1 ||
+                                   program.loops[in.index].end != in.target))
+      return false;
+  return true;
+}
+
 }  // namespace
 
 Program compile_Formula(const Formula* formula, Query_Plan& plan, int32_t rounds, bool queries) {
@@ -239,6 +248,10 @@ Program compile_Formula(const Formula* formula, Query_Plan& plan, int32_t rounds
   const bool loops_beside = analysis.info[0].pure;
   Emitter emitter{program, analysis, plan, std::max(1, rounds - 2), queries, loops_beside};
   emit_program(emitter, formula);
+  // One value is left, every test and loop is closed, and every loop that
+  // runs knows its body and its end.
+  assert(emitter.height == 1 && emitter.nesting == 0 && emitter.open_loops == 0);
+  assert(loops_are_whole(program));
   program.single_lookup = program.code.size() == 1 && program.code[0].op == OP_LOOKUP;
   return program;
 }

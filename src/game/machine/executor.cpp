@@ -103,7 +103,9 @@ void combine(Run& run, bool conjunction) {
 }
 
 void loop_begin(Run& run, const Instruction& in) {
+  assert(in.index >= 0 && in.index < static_cast<int32_t>(run.program.loops.size()));
   const Loop& loop = run.program.loops[in.index];
+  assert(loop.body == run.pc + 1 && loop.end == in.target);
   int32_t first = loop.over_time ? first_time_candidate(run.batch.prev_time) : next_candidate(run, 0);
   if (!loop.over_time && first < 0) {
     run.push(all_or_none(loop.forall));
@@ -123,7 +125,9 @@ int32_t next_value(const Run& run, const Loop& loop, int32_t current) {
 }
 
 void loop_end(Run& run, const Instruction& in) {
+  assert(in.index >= 0 && in.index < static_cast<int32_t>(run.program.loops.size()));
   const Loop& loop = run.program.loops[in.index];
+  assert(loop.end == run.pc + 1);
   if (run.batch.budget && (*run.batch.budget -= loop.end - loop.body) < 0) {
     run.pc = static_cast<int32_t>(run.program.code.size());  // out of budget: stop
     return;
@@ -148,12 +152,15 @@ void loop_end(Run& run, const Instruction& in) {
 
 Mask query(Run& run, const Instruction& in) {
   const Query_Plan& plan = *run.batch.tables->plan;
+  assert(in.index >= 0 && in.index < static_cast<int32_t>(plan.nodes.size()));
   const Query_Node& node = plan.nodes[in.index];
+  assert(node.free_count <= static_cast<int32_t>(run.state.assignment.size()));
   int32_t* assignment = run.state.assignment.data();
   int32_t count = 0;
   for (int32_t i = 0; i < node.free_count; ++i)
     if (free_variables(plan, node)[i] != OPPONENT)
       assignment[count] = run.state.value[run.program.query_slots[in.first_slot + count]], ++count;
+  assert(in.first_slot + count <= static_cast<int32_t>(run.program.query_slots.size()));
   Query_Context context{run.batch.history, run.batch.pop, run.batch.row, run.batch.prev_time, run.batch.number};
   return query_value(*run.batch.tables, in.index, context, assignment);
 }

@@ -1,6 +1,7 @@
 #include "game/machine/query_tables.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "game/evaluate.h"
 
@@ -322,6 +323,7 @@ int64_t allocate(Query_Tables& tables, bool kept, int64_t sets) {
   int64_t at = stack.top;
   stack.top += sets;
   // Reserved before the first round; growing is a fallback that never happens.
+  assert(stack.top <= stack.capacity);
   if (stack.top > stack.capacity) reserve(stack, std::max(stack.top, 2 * stack.capacity));
   return at;
 }
@@ -381,6 +383,7 @@ Table_Work work_out(const Evaluation& e, int32_t root) {
                         layout_of(e.plan, child, e.context.pop, e.context.prev_time, nullptr), 0};
         close_part(e, table, kept);
       } else {
+        assert(work.size() < work.capacity());  // reserved for the deepest query: never moves
         work.push_back(open_table(e, child, table.whole));
       }
       continue;
