@@ -1,6 +1,7 @@
 // Micro-benchmarks of evaluation, tournaments and breeding: each decision
-// benchmark runs the formula by substituted copies, by walking the tree, and
-// compiled, against the same history.
+// benchmark runs the formula by substituted copies, by walking the tree,
+// and compiled, with its quantified subformulae as query tables or as the
+// machine's loops, against the same history.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -38,16 +39,16 @@ struct Played_History {
 
 Formula* parse_text(const std::string& text) { return parse_Formula(text); }
 
-enum Evaluator { BY_SUBSTITUTION, TREE_WALK, COMPILED };
+enum Evaluator { BY_SUBSTITUTION, TREE_WALK, TABLES, LOOPS };
 
-// One decision (row 0 against column 1), or with COMPILED one player's
+// One decision (row 0 against column 1), or compiled one player's
 // decisions against every opponent at once, divided by the opponents.
 void run_decisions(benchmark::State& state, const std::string& text, int32_t pop, int32_t prev_time, Evaluator how) {
   Played_History played(pop, prev_time + 1);
   Formula* formula = parse_text(text);
   Query_Plan plan;
   plan.pop = pop;
-  Program program = compile_Formula(formula, plan, ROUNDS);
+  Program program = compile_Formula(formula, plan, ROUNDS, how != LOOPS);
   Query_Tables tables;
   std::vector<int32_t> uses(plan.nodes.size(), 0);
   for (int32_t root : program.queries) ++uses[root];
@@ -63,7 +64,8 @@ void run_decisions(benchmark::State& state, const std::string& text, int32_t pop
       case TREE_WALK:
         benchmark::DoNotOptimize(evaluate(played.history, formula, pop, 0, 1, prev_time));
         break;
-      case COMPILED: {
+      case TABLES:
+      case LOOPS: {
         Batch decisions{&played.history, pop, 0, prev_time, ++batch, &tables};
         benchmark::DoNotOptimize(program.draws && !program.draws_once
                                      ? execute_Program(program, program_state, decisions, 1)
@@ -72,7 +74,7 @@ void run_decisions(benchmark::State& state, const std::string& text, int32_t pop
       }
     }
   }
-  if (how == COMPILED && !(program.draws && !program.draws_once))
+  if ((how == TABLES || how == LOOPS) && !(program.draws && !program.draws_once))
     state.counters["per_decision_ns"] =
         benchmark::Counter(static_cast<double>(state.iterations()) * (pop - 1),
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
@@ -92,9 +94,10 @@ void register_decisions() {
       {"EXISTS_TIME", "E'sDcrs", 10, 20},    {"DEFECTED", "Dcrp", 10, 20},
       {"CHANCE", "R0.5", 10, 20},            {"agent_quantifier_98", "Ed(Ddcp&Dcdp)", 100, 20},
       {"time_quantifier_round_49", "A's(Dcrs|Drcs)", 10, 48},
+      {"three_nested_agents_30", "Ed(Ee(Ef(Ddep&Defp&Dfdp)))", 30, 20},
   };
   const std::pair<const char*, Evaluator> evaluators[] = {
-      {"substitution", BY_SUBSTITUTION}, {"tree_walk", TREE_WALK}, {"compiled", COMPILED}};
+      {"substitution", BY_SUBSTITUTION}, {"tree_walk", TREE_WALK}, {"tables", TABLES}, {"loops", LOOPS}};
   for (const auto& c : cases)
     for (const auto& [evaluator_name, how] : evaluators)
       benchmark::RegisterBenchmark((std::string("decision/") + c.name + "/" + evaluator_name).c_str(),
@@ -119,6 +122,18 @@ void tournament(benchmark::State& state) {
   for (Formula* player : players) free_Formula(player);
 }
 BENCHMARK(tournament)->Name("tournament/classic")->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+// The six quantified formulae of the whole-process benchmark, 100 players.
+void quantified_tournament(benchmark::State& state) {
+  const char* texts[] = {"Ed(Ddcp&Dcdp)", "Ad(Ddcp|~Dcdp)", "E'sDcrs", "A's(Dcrs|Drcs)", "E'sEd(Ddcs&Dcds-1)",
+                         "Ed(Ddcp&Dcdp)|A'sDcrs"};
+  std::vector<Formula*> players;
+  for (int32_t i = 0; i < MAX_POP; ++i) players.push_back(parse_text(texts[i % 6]));
+  History history;
+  for (auto _ : state) play_rounds(history, players.data(), MAX_POP, ROUNDS);
+  for (Formula* player : players) free_Formula(player);
+}
+BENCHMARK(quantified_tournament)->Name("tournament/quantified")->Unit(benchmark::kMicrosecond);
 
 // One generation's breeding and repair of 100 random trees.
 void breeding(benchmark::State& state) {
