@@ -72,14 +72,16 @@ check "standard input a directory" 1 "$greeting" "Error: cannot read standard in
 
 # The listing of generation 0 is in the file while its tournament still
 # runs: 100 players whose five nested quantifiers, over a body that ties
-# all five letters together and is never true, never finish a tournament.
-printf 'Ea(Eb(Ec(Ed(Ee(Dabp&Dbcp&Dcdp&Ddep&Deap&~Deap)))))' > slow.txt
+# every two of the five letters together and is never true, never finish a
+# tournament.
+printf 'Ea(Eb(Ec(Ed(Ee(Dabp&Dacp&Dadp&Daep&Dbcp&Dbdp&Dbep&Dcdp&Dcep&Ddep&~Dabp)))))' > slow.txt
 for _ in $(seq 100); do echo slow.txt; done > slow_names
 {
   echo "$greeting"
-  for _ in $(seq 100); do echo 'Ea(Eb(Ec(Ed(Ee(Dabp&Dbcp&Dcdp&Ddep&Deap&~Deap)))))'; done
+  for _ in $(seq 100); do echo 'Ea(Eb(Ec(Ed(Ee(Dabp&Dacp&Dadp&Daep&Dbcp&Dbdp&Dbep&Dcdp&Dcep&Ddep&~Dabp)))))'; done
   for player in $(seq 0 99); do
-    printf '%d -------------------------------------------\n(Ea(Eb(Ec(Ed(Ee(((((Dabp&Dbcp)&Dcdp)&Ddep)&Deap)&(~Deap)))))))\n\n' "$player"
+    printf '%d -------------------------------------------\n' "$player"
+    printf '(Ea(Eb(Ec(Ed(Ee((((((((((Dabp&Dacp)&Dadp)&Daep)&Dbcp)&Dbdp)&Dbep)&Dcdp)&Dcep)&Ddep)&(~Dabp)))))))\n\n'
   done
 } > listed
 "$program" -e < slow_names > out 2> err &
