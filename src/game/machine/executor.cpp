@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int32_t EVERYONE = -1;
 
 // The registers of one run. `valid` holds the opponents whose move still
 // depends on the value being worked out: the right operand of an AND
@@ -19,7 +18,7 @@ struct Run {
   const Program& program;
   Program_State& state;
   const Batch& batch;
-  int32_t column;  // EVERYONE, or the one opponent decided
+  int32_t column;  // the one opponent decided, or -1 for every opponent
   Mask everyone;
   Mask valid;
   Mask* top;    // the stack's top value
