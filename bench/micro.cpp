@@ -48,11 +48,12 @@ void run_decisions(benchmark::State& state, const std::string& text, int32_t pop
   Formula* formula = parse_text(text);
   Query_Plan plan;
   plan.pop = pop;
-  Program program = compile_Formula(formula, plan, ROUNDS, how != LOOPS);
+  plan.times = time_values(ROUNDS);
+  Program program = compile_Formula(formula, plan, how != LOOPS);
   Query_Tables tables;
   std::vector<int32_t> uses(plan.nodes.size(), 0);
   for (int32_t root : program.queries) ++uses[root];
-  prepare_Query_Tables(tables, plan, uses, program.queries, ROUNDS);
+  prepare_Query_Tables(tables, plan, uses, program.queries);
   Program_State program_state;
   init_Program_State(program, plan, program_state);
   uint64_t batch = 0;

@@ -12,7 +12,6 @@ struct Emitter {
   Program& program;
   const Analysis& analysis;
   Query_Plan& plan;
-  int32_t times;            // the most values a time variable takes in the tournament
   bool queries;             // whether draw-free quantified subformulae are queries
   // Whether a query may read its own player's move at a constant time: the
   // player then decides by its loops, one opponent at a time, in the one
@@ -97,7 +96,7 @@ bool emit_query(Emitter& e, const Formula* node, const Node_Info& self) {
   if (!self.pure || self.own_move || !self.byte_letters || !self.quantified) return false;
   if (self.own_move_once && !e.own_move_once) return false;
   int32_t root = add_query(e.plan, node, Outer_Letters{&e, bound_outside});
-  if (query_size(e.plan, root, e.times) > e.plan.max_table_sets) return false;
+  if (e.plan.nodes[root].largest_table > e.plan.max_table_sets) return false;
   Instruction query = op(OP_QUERY, root);
   query.first_slot = static_cast<int32_t>(e.program.query_slots.size());
   const Query_Node& n = e.plan.nodes[root];
@@ -239,14 +238,14 @@ void emit_program(Emitter& e, const Formula* root) {
 
 }  // namespace
 
-Program compile_Formula(const Formula* formula, Query_Plan& plan, int32_t rounds, bool queries) {
+Program compile_Formula(const Formula* formula, Query_Plan& plan, bool queries) {
   Analysis analysis = analyse_Formula(formula);
   Program program;
   program.loops.resize(static_cast<size_t>(analysis.loops));
   program.conflict_atoms = analysis.conflict_atoms;
   // A formula that draws nothing has a program of loops alone beside this one.
   const bool loops_beside = analysis.info[0].pure;
-  Emitter emitter{program, analysis, plan, std::max(1, rounds - 2), queries, loops_beside};
+  Emitter emitter{program, analysis, plan, queries, loops_beside};
   emit_program(emitter, formula);
   // One value is left, every test and loop is closed, and every loop that
   // runs knows its body and its end.

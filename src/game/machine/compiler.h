@@ -7,10 +7,10 @@
 #include "game/machine/program.h"
 #include "game/machine/query.h"
 
-// The program of `formula` in a tournament of `plan.pop` players and
-// `rounds` rounds; with `queries`, its subformulae that draw nothing and
-// hold a quantifier are queries, which go into the tournament's plan.
-Program compile_Formula(const Formula* formula, Query_Plan& plan, int32_t rounds, bool queries = true);
+// The program of `formula` in the tournament whose plan is given; with
+// `queries`, its subformulae that draw nothing and hold a quantifier are
+// queries, which go into that plan.
+Program compile_Formula(const Formula* formula, Query_Plan& plan, bool queries = true);
 
 // Whether an atom of the program can read the round `time` being played.
 bool reads_current_round(const Program& program, int32_t time);

@@ -41,12 +41,12 @@ struct Population_Programs {
   std::vector<int32_t> of_player;  // index into `distinct`
 };
 
-Strategy make_strategy(const Formula* formula, Query_Plan& plan, int32_t rounds) {
+Strategy make_strategy(const Formula* formula, Query_Plan& plan) {
   Strategy strategy;
-  strategy.with_queries = compile_Formula(formula, plan, rounds, true);
+  strategy.with_queries = compile_Formula(formula, plan, true);
   strategy.adaptive = !strategy.with_queries.draws && !strategy.with_queries.queries.empty();
   if (strategy.adaptive) {
-    strategy.loops_only = compile_Formula(formula, plan, rounds, false);
+    strategy.loops_only = compile_Formula(formula, plan, false);
     for (int32_t root : strategy.with_queries.queries) add_query_cost(strategy.cost, plan, root);
   }
   return strategy;
@@ -57,6 +57,7 @@ void compile_population(Population_Programs& programs, Formula* const* formulae,
   std::vector<const Formula*> compiled;
   std::vector<uint64_t> hashes;
   programs.plan.pop = pop;
+  programs.plan.times = time_values(rounds);
   programs.plan.max_table_sets = max_table_sets;
   programs.of_player.resize(static_cast<size_t>(pop));
   for (agent row = 0; row < pop; ++row) {
@@ -64,7 +65,7 @@ void compile_population(Population_Programs& programs, Formula* const* formulae,
     size_t same = 0;
     while (same < compiled.size() && !(hashes[same] == hash && equal_Formula(compiled[same], formulae[row]))) ++same;
     if (same == compiled.size()) {
-      programs.distinct.push_back(make_strategy(formulae[row], programs.plan, rounds));
+      programs.distinct.push_back(make_strategy(formulae[row], programs.plan));
       compiled.push_back(formulae[row]);
       hashes.push_back(hash);
     }
@@ -77,14 +78,14 @@ void compile_population(Population_Programs& programs, Formula* const* formulae,
 }
 
 // How many players ask for each query.
-void prepare_tables(Query_Tables& tables, const Population_Programs& programs, int32_t rounds) {
+void prepare_tables(Query_Tables& tables, const Population_Programs& programs) {
   std::vector<int32_t> uses(programs.plan.nodes.size(), 0);
   std::vector<int32_t> queries;
   for (const Strategy& strategy : programs.distinct)
     queries.insert(queries.end(), strategy.with_queries.queries.begin(), strategy.with_queries.queries.end());
   for (int32_t index : programs.of_player)
     for (int32_t root : programs.distinct[index].with_queries.queries) ++uses[root];
-  prepare_Query_Tables(tables, programs.plan, uses, queries, rounds);
+  prepare_Query_Tables(tables, programs.plan, uses, queries);
 }
 
 // Draws must come in the order of the opponents, decision by decision: a
@@ -164,7 +165,7 @@ void play_rounds_choosing(History& history, Formula* const* formulae, int32_t po
   Population_Programs programs;
   compile_population(programs, formulae, pop, rounds, settings.max_table_sets);
   Query_Tables tables;
-  prepare_tables(tables, programs, rounds);
+  prepare_tables(tables, programs);
   uint64_t batch = 0;
   for (int32_t time = 0; time < rounds; ++time) {
     start_round(history, time);

@@ -60,6 +60,10 @@ struct Query_Node {
   // agent quantifier (which leaves the deciding player out), or through
   // reading the round being played, whose moves grow as players decide.
   bool per_row;
+  // The most sets of any table in its graph, when agents range over the
+  // plan's players and time variables over its times; more than any budget
+  // past MAX_TABLE_VARIABLES.
+  int64_t largest_table;
   // Its value at given values of its variables never changes once the
   // times they name are played: it reads the history only at times given
   // by time variables (at most one round after them), and holds no time
@@ -69,6 +73,7 @@ struct Query_Node {
 
 struct Query_Plan {
   int32_t pop = 0;
+  int32_t times = 1;  // the most values a time variable takes in the tournament
   int64_t max_table_sets = MAX_QUERY_SETS;
   std::vector<Query_Node> nodes;
   std::vector<int32_t> children;
@@ -83,6 +88,10 @@ inline const Variable* free_variables(const Query_Plan& plan, const Query_Node& 
 inline const int32_t* children_of(const Query_Plan& plan, const Query_Node& node) {
   return plan.children.data() + node.first_child;
 }
+
+// The most values a time variable takes in a tournament of `rounds` rounds:
+// times 0 to the one before the previous round, or the time -1 alone.
+constexpr int32_t time_values(int32_t rounds) { return rounds > 3 ? rounds - 2 : 1; }
 
 // Whether a letter is bound by a quantifier outside the subformula being
 // read (a loop of the machine around it).

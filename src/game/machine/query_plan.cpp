@@ -66,6 +66,16 @@ bool may_read_playing(const Query_Atom& atom) {
   }
 }
 
+// The sets of a table over `free` at the plan's largest ranges, saturating
+// past any budget.
+int64_t table_sets(const Query_Plan& plan, const std::vector<Variable>& free) {
+  if (free.size() > static_cast<size_t>(MAX_TABLE_VARIABLES)) return INT64_MAX;
+  int64_t sets = 1;
+  for (size_t i = 0; i + 1 < free.size(); ++i)
+    sets = std::min(sets * (is_time_variable(free[i]) ? plan.times : plan.pop), MAX_QUERY_SETS * 1024);
+  return sets;
+}
+
 // The free variables and the dependence on the deciding player of a new
 // node, from its own fields and its children's.
 void describe(Query_Plan& plan, Query_Node& node) {
@@ -96,6 +106,9 @@ void describe(Query_Plan& plan, Query_Node& node) {
   }
   std::sort(free.begin(), free.end());
   free.erase(std::unique(free.begin(), free.end()), free.end());
+  node.largest_table = table_sets(plan, free);
+  for (int32_t i = 0; i < node.child_count; ++i)
+    node.largest_table = std::max(node.largest_table, plan.nodes[plan.children[node.first_child + i]].largest_table);
   node.first_free = static_cast<int32_t>(plan.free.size());
   node.free_count = static_cast<int32_t>(free.size());
   plan.free.insert(plan.free.end(), free.begin(), free.end());

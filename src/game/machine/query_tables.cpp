@@ -457,28 +457,8 @@ Mask query_value(Query_Tables& tables, int32_t root, const Query_Context& contex
   return answer;
 }
 
-int64_t query_size(const Query_Plan& plan, int32_t root, int32_t times) {
-  int64_t largest = 1;
-  std::vector<bool> seen(plan.nodes.size());
-  std::vector<int32_t> pending{root};
-  while (!pending.empty()) {
-    int32_t id = pending.back();
-    pending.pop_back();
-    if (seen[id]) continue;
-    seen[id] = true;
-    const Query_Node& node = plan.nodes[id];
-    if (node.free_count > MAX_TABLE_VARIABLES) return INT64_MAX;
-    int64_t sets = 1;
-    for (int32_t i = 0; i + 1 < node.free_count; ++i)
-      sets *= is_time_variable(free_variables(plan, node)[i]) ? times : plan.pop;
-    largest = std::max(largest, sets);
-    pending.insert(pending.end(), children_of(plan, node), children_of(plan, node) + node.child_count);
-  }
-  return largest;
-}
-
 void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses,
-                          const std::vector<int32_t>& queries, int32_t rounds) {
+                          const std::vector<int32_t>& queries) {
   const size_t nodes = plan.nodes.size();
   tables.plan = &plan;
   tables.kept.assign(nodes, 0);
@@ -495,12 +475,11 @@ void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const st
   for (size_t i = nodes; i-- > 0;)
     if (reached[i])
       for (int32_t c = 0; c < plan.nodes[i].child_count; ++c) reached[children_of(plan, plan.nodes[i])[c]] = true;
-  const int32_t times = std::max(1, rounds - 2);
   std::vector<int64_t> size(nodes, 1);
   for (size_t i = 0; i < nodes; ++i) {
     const Query_Node& node = plan.nodes[i];
     for (int32_t v = 0; reached[i] && v + 1 < node.free_count; ++v)
-      size[i] *= is_time_variable(free_variables(plan, node)[v]) ? times : plan.pop;
+      size[i] *= is_time_variable(free_variables(plan, node)[v]) ? plan.times : plan.pop;
   }
   // Parents come after their children in the plan: walking it backwards,
   // count how often each node is worked out in a round, and keep those that

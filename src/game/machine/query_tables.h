@@ -79,21 +79,16 @@ struct Query_Tables {
 
 constexpr int64_t TABLE_START_COST = 24;
 
-// Readies the tables of a plan for a tournament of `rounds` rounds.
-// `uses[n]` is how many players ask for node n as a whole query (0 for the
-// nodes that are only parts of others); `queries` lists them.
+// Readies the tables of a plan for its tournament. `uses[n]` is how many
+// players ask for node n as a whole query (0 for the nodes that are only
+// parts of others); `queries` lists them.
 void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses,
-                          const std::vector<int32_t>& queries, int32_t rounds);
+                          const std::vector<int32_t>& queries);
 
 // The value of query `root` for the context's player and round, for every
 // opponent, at the assignment `values` of its free variables other than the
 // opponent, in the order of their numbers (a time variable by its value).
 Mask query_value(Query_Tables& tables, int32_t root, const Query_Context& context, const int32_t* values);
-
-// The size in sets of the largest table of the query rooted at `root`, with
-// `times` values for time variables; beyond MAX_TABLE_VARIABLES, more than
-// any budget.
-int64_t query_size(const Query_Plan& plan, int32_t root, int32_t times);
 
 // What the queries of a program cost to work out in a round, in sets: the
 // number of their tables by how many agent and time variables they range
