@@ -239,7 +239,10 @@ void emit_program(Emitter& e, const Formula* root) {
 }  // namespace
 
 Program compile_Formula(const Formula* formula, Query_Plan& plan, bool queries) {
-  Analysis analysis = analyse_Formula(formula);
+  return compile_Formula(formula, analyse_Formula(formula), plan, queries);
+}
+
+Program compile_Formula(const Formula* formula, const Analysis& analysis, Query_Plan& plan, bool queries) {
   Program program;
   program.loops.resize(static_cast<size_t>(analysis.loops));
   program.conflict_atoms = analysis.conflict_atoms;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "formula/formula.h"
+#include "game/machine/analysis.h"
 #include "game/machine/program.h"
 #include "game/machine/query.h"
 
@@ -11,6 +12,9 @@
 // `queries`, its subformulae that draw nothing and hold a quantifier are
 // queries, which go into that plan.
 Program compile_Formula(const Formula* formula, Query_Plan& plan, bool queries = true);
+
+// The same from the formula's analysis, for compiling it more than once.
+Program compile_Formula(const Formula* formula, const Analysis& analysis, Query_Plan& plan, bool queries);
 
 // Whether an atom of the program can read the round `time` being played.
 bool reads_current_round(const Program& program, int32_t time);

@@ -8,9 +8,11 @@
 // quantifier as a loop. The loops stop as soon as every opponent is
 // decided, which often makes them far cheaper than the tables, but
 // sometimes far dearer. So the loops run first, with a budget of what the
-// tables would cost; a run that uses it up is abandoned (it drew nothing
-// and recorded nothing) for the tables, which then serve for a number of
-// rounds that doubles at each such failure.
+// tables cost when they last decided (a rough guess before that); a run
+// that uses it up is abandoned (it drew nothing and recorded nothing) for
+// the tables, which then serve for a number of rounds that doubles at each
+// such failure. The program with queries is compiled only when the tables
+// are first needed.
 #include <cstddef>
 #include <vector>
 
@@ -23,12 +25,16 @@
 namespace {
 
 struct Strategy {
-  Program with_queries;
+  const Formula* formula = nullptr;
+  int64_t nodes = 0;
+  // Draws nothing and binds a letter: its loops decide, or its tables when
+  // the loops cost more.
+  bool adaptive = false;
   Program loops_only;
-  bool adaptive = false;  // draws nothing and has queries: may run either program
-  Program_State with_queries_state;
   Program_State loops_only_state;
-  Query_Cost cost;
+  bool has_tables = false;  // `with_queries` is compiled
+  Program with_queries;
+  Program_State with_queries_state;
   int64_t tables_cost = -1;  // what the tables cost in the last round they decided, or -1
   int32_t tables_until = 0;  // the round from which the loops are tried again
   int32_t wait = 1;          // rounds of tables after the next failure of the loops
@@ -39,15 +45,50 @@ struct Population_Programs {
   Query_Plan plan;
   std::vector<Strategy> distinct;
   std::vector<int32_t> of_player;  // index into `distinct`
+  Query_Tables tables;
 };
 
+// How many players ask for each query of the programs compiled so far.
+void prepare_tables(Population_Programs& programs) {
+  std::vector<int32_t> uses(programs.plan.nodes.size(), 0);
+  std::vector<int32_t> queries;
+  for (const Strategy& strategy : programs.distinct)
+    queries.insert(queries.end(), strategy.with_queries.queries.begin(), strategy.with_queries.queries.end());
+  for (int32_t index : programs.of_player)
+    for (int32_t root : programs.distinct[index].with_queries.queries) ++uses[root];
+  prepare_Query_Tables(programs.tables, programs.plan, uses, queries);
+}
+
+// Compiles a strategy's program with queries.
+void compile_tables(Population_Programs& programs, Strategy& strategy, const Analysis& analysis) {
+  strategy.with_queries = compile_Formula(strategy.formula, analysis, programs.plan, true);
+  init_Program_State(strategy.with_queries, programs.plan, strategy.with_queries_state);
+  strategy.has_tables = true;
+}
+
+// The same for a strategy whose loops first need the tables in the course
+// of a tournament: the tables are readied anew for its queries too.
+void give_tables(Population_Programs& programs, Strategy& strategy) {
+  if (strategy.has_tables) return;
+  compile_tables(programs, strategy, analyse_Formula(strategy.formula));
+  if (!strategy.with_queries.queries.empty()) prepare_tables(programs);
+}
+
+// A formula that draws nothing runs its loops first; the others decide by
+// their program with queries from the start.
 Strategy make_strategy(const Formula* formula, Query_Plan& plan) {
   Strategy strategy;
-  strategy.with_queries = compile_Formula(formula, plan, true);
-  strategy.adaptive = !strategy.with_queries.draws && !strategy.with_queries.queries.empty();
+  strategy.formula = formula;
+  const Analysis analysis = analyse_Formula(formula);
+  strategy.nodes = static_cast<int64_t>(analysis.info.size());
+  strategy.adaptive = analysis.info[0].pure && analysis.loops > 0;
   if (strategy.adaptive) {
-    strategy.loops_only = compile_Formula(formula, plan, false);
-    for (int32_t root : strategy.with_queries.queries) add_query_cost(strategy.cost, plan, root);
+    strategy.loops_only = compile_Formula(formula, analysis, plan, false);
+    init_Program_State(strategy.loops_only, plan, strategy.loops_only_state);
+  } else {
+    strategy.with_queries = compile_Formula(formula, analysis, plan, true);
+    init_Program_State(strategy.with_queries, plan, strategy.with_queries_state);
+    strategy.has_tables = true;
   }
   return strategy;
 }
@@ -60,6 +101,7 @@ void compile_population(Population_Programs& programs, Formula* const* formulae,
   programs.plan.times = time_values(rounds);
   programs.plan.max_table_sets = max_table_sets;
   programs.of_player.resize(static_cast<size_t>(pop));
+  programs.distinct.reserve(static_cast<size_t>(pop));
   for (agent row = 0; row < pop; ++row) {
     uint64_t hash = hash_Formula(formulae[row]);
     size_t same = 0;
@@ -71,21 +113,13 @@ void compile_population(Population_Programs& programs, Formula* const* formulae,
     }
     programs.of_player[row] = static_cast<int32_t>(same);
   }
-  for (Strategy& strategy : programs.distinct) {
-    init_Program_State(strategy.with_queries, programs.plan, strategy.with_queries_state);
-    if (strategy.adaptive) init_Program_State(strategy.loops_only, programs.plan, strategy.loops_only_state);
-  }
+  prepare_tables(programs);
 }
 
-// How many players ask for each query.
-void prepare_tables(Query_Tables& tables, const Population_Programs& programs) {
-  std::vector<int32_t> uses(programs.plan.nodes.size(), 0);
-  std::vector<int32_t> queries;
-  for (const Strategy& strategy : programs.distinct)
-    queries.insert(queries.end(), strategy.with_queries.queries.begin(), strategy.with_queries.queries.end());
-  for (int32_t index : programs.of_player)
-    for (int32_t root : programs.distinct[index].with_queries.queries) ++uses[root];
-  prepare_Query_Tables(tables, programs.plan, uses, queries);
+// The loops' budget before the tables have decided once: what tables of
+// every node of the formula over one player and one time would cost.
+int64_t first_budget(const Strategy& strategy, int32_t pop, int32_t prev_time) {
+  return strategy.nodes * pop * std::max(1, prev_time);
 }
 
 // Draws must come in the order of the opponents, decision by decision: a
@@ -110,20 +144,21 @@ Mask with_noise(Mask moves, int32_t pop, agent row, double noise) {
 // read its own moves of this round at a constant time, its loops decide,
 // one opponent at a time, since its queries may read them. Noise flips
 // each move before it is recorded.
-void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t time, const Game_Rules& rules,
-                Evaluation_Choice choice, const Query_Tables& tables) {
+void decide_row(History& history, Population_Programs& programs, Strategy& strategy, Batch decisions, int32_t time,
+                const Game_Rules& rules, Evaluation_Choice choice) {
   const Mask opponents = first_players(decisions.pop) & ~player_bit(decisions.row);
   const bool noisy = rules.noise != 0.0;
-  const bool own_round = reads_current_round(strategy.with_queries, time);
+  const Program& program = strategy.adaptive ? strategy.loops_only : strategy.with_queries;
+  const bool own_round = reads_current_round(program, time);
   int64_t budget = 0;
   bool loops = strategy.adaptive &&
                (own_round || (choice != ALWAYS_TABLES && time >= strategy.tables_until));
   if (loops && !own_round && choice == CHOOSE_BY_COST) {
     budget = strategy.tables_cost >= 0 ? strategy.tables_cost
-                                       : estimate_query_cost(strategy.cost, decisions.pop, decisions.prev_time);
+                                       : first_budget(strategy, decisions.pop, decisions.prev_time);
     decisions.budget = &budget;
   }
-  const int64_t spent_before = tables.spent;
+  const int64_t spent_before = programs.tables.spent;
   bool tables_decided = false;
   auto run = [&](int32_t column) {
     if (loops) {
@@ -134,10 +169,11 @@ void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t t
       strategy.tables_until = time + strategy.wait;
       strategy.wait *= 2;
     }
+    give_tables(programs, strategy);
     tables_decided = true;
     return execute_Program(strategy.with_queries, strategy.with_queries_state, decisions, column);
   };
-  if (!decides_one_by_one(strategy.with_queries, time, noisy)) {
+  if (!decides_one_by_one(program, time, noisy)) {
     Mask moves = run(-1);
     record_moves(history, decisions.row, opponents, noisy ? with_noise(moves, decisions.pop, decisions.row, rules.noise) : moves);
   } else {
@@ -148,7 +184,7 @@ void decide_row(History& history, Strategy& strategy, Batch decisions, int32_t t
     }
   }
   if (loops && !own_round) strategy.wait = 1;
-  if (tables_decided) strategy.tables_cost = tables.spent - spent_before;
+  if (tables_decided) strategy.tables_cost = programs.tables.spent - spent_before;
 }
 
 }  // namespace
@@ -164,14 +200,12 @@ void play_rounds_choosing(History& history, Formula* const* formulae, int32_t po
   if (pop < 2) return;
   Population_Programs programs;
   compile_population(programs, formulae, pop, rounds, settings.max_table_sets);
-  Query_Tables tables;
-  prepare_tables(tables, programs);
   uint64_t batch = 0;
   for (int32_t time = 0; time < rounds; ++time) {
     start_round(history, time);
     for (agent row = 0; row < pop; ++row)
-      decide_row(history, programs.distinct[programs.of_player[row]], Batch{&history, pop, row, time - 1, ++batch, &tables},
-                 time, rules, settings.choice, tables);
+      decide_row(history, programs, programs.distinct[programs.of_player[row]],
+                 Batch{&history, pop, row, time - 1, ++batch, &programs.tables}, time, rules, settings.choice);
     finish_round(history);
   }
 }

@@ -517,30 +517,3 @@ void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const st
   reserve(tables.scratch, scratch_sets);
   tables.work.reserve(static_cast<size_t>(deepest));
 }
-
-void add_query_cost(Query_Cost& cost, const Query_Plan& plan, int32_t root) {
-  std::vector<bool> seen(plan.nodes.size());
-  std::vector<int32_t> pending{root};
-  while (!pending.empty()) {
-    int32_t id = pending.back();
-    pending.pop_back();
-    if (seen[id]) continue;
-    seen[id] = true;
-    const Query_Node& node = plan.nodes[id];
-    int32_t agents = 0, times = 0;
-    for (int32_t i = 0; i + 1 < node.free_count; ++i) ++(is_time_variable(free_variables(plan, node)[i]) ? times : agents);
-    ++cost.tables[std::min(agents, MAX_TABLE_VARIABLES)][std::min(times, MAX_TABLE_VARIABLES)];
-    pending.insert(pending.end(), children_of(plan, node), children_of(plan, node) + node.child_count);
-  }
-}
-
-int64_t estimate_query_cost(const Query_Cost& cost, int32_t pop, int32_t prev_time) {
-  int64_t total = 0;
-  int64_t agent_power = 1;
-  for (int32_t agents = 0; agents <= MAX_TABLE_VARIABLES; ++agents, agent_power = std::min(agent_power * pop, MAX_QUERY_SETS)) {
-    int64_t power = agent_power;
-    for (int32_t times = 0; times <= MAX_TABLE_VARIABLES; ++times, power = std::min(power * time_extent(prev_time), MAX_QUERY_SETS))
-      total += cost.tables[agents][times] * power;
-  }
-  return total;
-}

@@ -89,13 +89,3 @@ void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const st
 // opponent, at the assignment `values` of its free variables other than the
 // opponent, in the order of their numbers (a time variable by its value).
 Mask query_value(Query_Tables& tables, int32_t root, const Query_Context& context, const int32_t* values);
-
-// What the queries of a program cost to work out in a round, in sets: the
-// number of their tables by how many agent and time variables they range
-// over besides their last one.
-struct Query_Cost {
-  int64_t tables[MAX_TABLE_VARIABLES + 1][MAX_TABLE_VARIABLES + 1] = {};
-};
-
-void add_query_cost(Query_Cost& cost, const Query_Plan& plan, int32_t root);
-int64_t estimate_query_cost(const Query_Cost& cost, int32_t pop, int32_t prev_time);
