@@ -38,24 +38,27 @@ if ! cmp -s "$work/listing" "$work/grown"; then
 fi
 
 # The population of a case, as the generator's arguments after the
-# directory. Every fourth case is an evolution run, its formulae bounded so
-# that a hundred generations by substitution take seconds: work at most
-# 1,000 (one quantifier over a body of up to ten nodes) in at most 10 of
-# the players. A tournament's players have work up to 10,000, 100,000 or
-# 1,000,000 (up to three nested agent quantifiers). Every third case turns
-# atoms of some players into CHANCE atoms and seats 3 to 8 library
-# strategies among the players.
+# directory. Every fourth case is an evolution run of formulae with work at
+# most 1,000 (one quantifier over a body of up to ten nodes, or twenty for a
+# time quantifier): in every other one, none of them holds a quantifier, so
+# that a hundred generations by substitution take a few seconds; in the
+# others, at most 10 do, and crossover may nest their quantifiers until the
+# baseline is too slow. A tournament's players have work up to 10,000 (two
+# nested agent quantifiers over an atom), 100,000 or, in one case of five,
+# 1,000,000 (three). Every third case turns atoms of some players into
+# CHANCE atoms and seats 3 to 8 library strategies among the players.
 population() {
   local case=$1 work_bound quantified=100 chances=0 picks=()
+  local tournament_bounds=(10000 10000 100000 100000 1000000)
   if ((case % 4 == 0)); then
     work_bound=1000
-    quantified=10
+    quantified=$((case % 8 == 0 ? 10 : 0))
   else
-    work_bound=$((10 ** (4 + case % 3)))
+    work_bound=${tournament_bounds[case % 5]}
   fi
   if ((case % 3 == 0)); then
-    chances=$((1 + case % 5))
-    for ((i = 0; i < 3 + case % 6; ++i)); do picks+=("${library[(case + 5 * i) % ${#library[@]}]}"); done
+    chances=$((1 + case % 7))
+    for ((i = 0; i < 3 + case / 3 % 6; ++i)); do picks+=("${library[(case + 5 * i) % ${#library[@]}]}"); done
   fi
   echo 100 "$work_bound" "$quantified" "$chances" "${picks[@]}"
 }
