@@ -6,11 +6,9 @@
 #   bad_input_test.sh PROGRAM SOURCE_DIR
 set -u
 program=$(realpath "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$(realpath "$0")")/../checks.sh"
 chmod 755 "$work"
 cd "$work"
-failures=0
 greeting='getting players...'
 dashes=---------------------------------------------------
 lone_player_table=">simulating
@@ -19,11 +17,6 @@ $dashes
 $dashes
        0       0       0       0       0       0
 $dashes"
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # check NAME STATUS STDOUT STDERR: compares the last run's results.
 check() {
@@ -85,5 +78,4 @@ if [ "${runner[0]-}" != skip ]; then
 Dcrp" "Error: cannot open formula file: locked.txt"
 fi
 
-[ "$failures" = 0 ] && echo "all bad-input checks passed"
-exit $((failures > 0))
+finish "all bad-input checks passed"

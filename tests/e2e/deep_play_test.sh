@@ -5,15 +5,8 @@
 set -u
 program=$(realpath "$1")
 strategies="$(realpath "$2")/strategies"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$(realpath "$0")")/../checks.sh"
 cd "$work"
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 repeat() { head -c "$2" /dev/zero | tr '\0' "$1"; }
 
@@ -40,5 +33,4 @@ status=$?
 [ "$status" = 0 ] || fail "-e with deep files: exit status $status: $(head -c 200 evolution.err)"
 [ "$(grep -c '^updating formulae$' evolution.out)" = 100 ] || fail "-e with deep files: not 100 generations"
 
-[ "$failures" = 0 ] && echo "all deep-play checks passed"
-exit $((failures > 0))
+finish "all deep-play checks passed"

@@ -9,18 +9,12 @@
 set -u
 program=$(realpath "$1")
 strategies="$(realpath "$2")/strategies"
-work=$(mktemp -d)
+source "$(dirname "$(realpath "$0")")/../checks.sh"
 running=
 trap '[ -n "$running" ] && kill "$running" 2> /dev/null; rm -rf "$work"' EXIT
 cd "$work"
-failures=0
 greeting='getting players...'
 no_space='Error: cannot write standard output: No space left on device'
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # check NAME STATUS STDOUT STDERR: compares the last run's results.
 check() {
@@ -98,5 +92,4 @@ wait "$running" 2> /dev/null
 running=
 [ "$shown" = yes ] || fail "slow tournament: the listing is not in the file while the tournament runs ($(wc -c < out) bytes)"
 
-[ "$failures" = 0 ] && echo "all failed read and write checks passed"
-exit $((failures > 0))
+finish "all failed read and write checks passed"

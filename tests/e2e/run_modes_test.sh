@@ -5,14 +5,7 @@
 set -u
 program=$1
 strategies="$2/strategies"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$(realpath "$0")")/../checks.sh"
 
 # run NAME ARGS... : runs with the classic strategies on standard input,
 # keeping standard output in $work/NAME and the exit status in $work/NAME.status.
@@ -100,5 +93,4 @@ run plain
 same late_options plain
 [ "$(count plain '^getting players...$')" = 1 ] || fail "file mode greeting"
 
-[ "$failures" = 0 ] && echo "all run-mode checks passed"
-exit $((failures > 0))
+finish "all run-mode checks passed"

@@ -11,14 +11,7 @@ program=$(realpath "$1")
 explain=$(realpath "$2")
 source_dir=$(realpath "$3")
 tests="$source_dir/tools/tests"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$(realpath "$0")")/../../tests/checks.sh"
 
 # Five library strategies: a current-round atom, a time quantifier, an agent
 # quantifier and two chance atoms.
@@ -96,5 +89,4 @@ grep -q '^Error: no formula file named' none.err || fail "no file: $(cat none.er
 [ $? = 1 ] || fail "to /dev/full: exit status"
 [ "$(cat full.err)" = "Error: cannot write standard output: No space left on device" ] || fail "to /dev/full: $(cat full.err)"
 
-[ "$failures" = 0 ] && echo "all explain checks passed"
-exit $((failures > 0))
+finish "all explain checks passed"

@@ -8,14 +8,8 @@ set -u
 build_dir=$1
 source_dir=$2
 built_program=$3
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$(realpath "$0")")/../../tests/checks.sh"
+prefix=$work
 
 cmake --install "$build_dir" --prefix "$prefix" > "$prefix/install.log" 2>&1 ||
   { cat "$prefix/install.log"; echo "FAIL: cmake --install"; exit 1; }
@@ -61,5 +55,4 @@ if command -v man > /dev/null; then
   done
 fi
 
-[ "$failures" = 0 ] && echo "installation checks passed"
-exit $((failures > 0))
+finish "installation checks passed"

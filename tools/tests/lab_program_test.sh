@@ -11,15 +11,8 @@ lab=$2
 source_dir=$3
 strategies="$source_dir/strategies"
 check="$source_dir/tools/tests/lab_rows.py"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$(realpath "$0")")/../../tests/checks.sh"
 cd "$work"
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # matches NAME SEED: the lab's NAME.csv against the program's NAME.txt.
 matches() {
@@ -68,5 +61,4 @@ done > singles.csv
 tail -n +2 sweep.csv | cmp -s - singles.csv || fail "a sweep's rows differ from its single runs' rows"
 [ "$(cut -d, -f1 sweep.csv | uniq | tr '\n' ' ')" = "seed 9 10 11 2 " ] || fail "sweep: seeds out of order"
 
-[ "$failures" = 0 ] && echo "the lab's rows match the program's output"
-exit $((failures > 0))
+finish "the lab's rows match the program's output"

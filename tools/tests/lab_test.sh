@@ -7,15 +7,8 @@
 set -u
 lab=$1
 strategies="$2/strategies"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$(realpath "$0")")/../../tests/checks.sh"
 cd "$work"
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # every ROWS.csv PYTHON-CONDITION MESSAGE: the condition holds for every row
 # (fields as ints t r p s score size gen player, and str formula).
@@ -174,5 +167,4 @@ else
   fail "R is missing: the CSV was not loaded (install r-base-core)"
 fi
 
-[ "$failures" = 0 ] && echo "all lab checks passed"
-exit $((failures > 0))
+finish "all lab checks passed"

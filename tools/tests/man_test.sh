@@ -9,12 +9,7 @@ if ! command -v groff > /dev/null; then
   echo "SKIP: groff is not installed (Debian: groff-base): the manual pages are not rendered"
   exit 77
 fi
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+source "$(dirname "$(realpath "$0")")/../../tests/checks.sh"
 
 for name in ipdlogic ipdlogic-explain ipdlogic-lab ipdlogic-plot; do
   page="$pages/$name.1"
@@ -39,5 +34,4 @@ for option in "-s seed" "-e" "-r"; do
   grep -q "^       $option" <<< "$text" || fail "ipdlogic: option $option not described"
 done
 
-[ "$failures" = 0 ] && echo "all manual pages render cleanly"
-exit $((failures > 0))
+finish "all manual pages render cleanly"

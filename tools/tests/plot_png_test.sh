@@ -20,15 +20,8 @@ if ! ${python} -c 'import matplotlib' 2> /dev/null; then
   echo "SKIP: matplotlib is not installed for $python (Debian: python3-matplotlib): no PNG checked"
   exit 77
 fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$(realpath "$0")")/../../tests/checks.sh"
 cd "$work"
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 "x" $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }'; }
 
@@ -56,5 +49,4 @@ cmp -s run11.png piped.png || fail "PNG from a pipe differs"
 "${run_plot[@]}" -o sweep.png sweep.csv || fail "sweep figure: status"
 [ "$(png_size sweep.png)" = "1600x1800" ] || fail "sweep figure: size $(png_size sweep.png)"
 
-[ "$failures" = 0 ] && echo "all figure checks passed"
-exit $((failures > 0))
+finish "all figure checks passed"

@@ -14,15 +14,8 @@ if [ ! -x /usr/bin/python3 ]; then
   echo "SKIP: /usr/bin/python3 is not installed (Debian: python3): ipdlogic-plot cannot run"
   exit 77
 fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$(realpath "$0")")/../../tests/checks.sh"
 cd "$work"
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 # The figures of every printed generation, computed here from the output
 # itself: the generation is the number of tournaments begun, less one; a
@@ -154,5 +147,4 @@ refused "a CSV without rows" header_only.csv
 sed '5s/^42,0,3,/42,0,7,/' lab42.csv > misordered.csv
 refused "a CSV with players out of order" misordered.csv
 
-[ "$failures" = 0 ] && echo "all plot checks passed"
-exit $((failures > 0))
+finish "all plot checks passed"
