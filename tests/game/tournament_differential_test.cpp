@@ -147,3 +147,31 @@ TEST(TournamentDifferential, ByteLettersAndNotANumber) {
     if (testing::Test::HasFatalFailure()) return;
   }
 }
+
+// Players that share a quantifier over another player whose body does not
+// depend on the deciding player: its counts of witnesses are kept for the
+// round and serve each player, whose own place in the range is taken out.
+TEST(TournamentDifferential, SharedAgentQuantifiersCountWitnesses) {
+  const char* texts[] = {"E'sEd(Ddcs&Dcds-1)", "Ad(Ddcp|~Dcdp)", "Ed(Ddcp&Dcdp)", "A'sAd(Ddcs|Dcds)",
+                         "Ee(Dcep&Ad(Ddep|Dedp))", "E'sEd(Ddc0&~Dcds)", "Ad(Ddcp)|E'tEd(Dcdt&Ddct)", "Ed(Ddcp&Dcrp)"};
+  std::vector<Tree> trees;
+  for (const char* text : texts) trees.push_back(parse(text));
+  Tree_Maker maker{std::mt19937(82)};
+  Test_History fast, reference;
+  for (int trial = 0; trial < 60; ++trial) {
+    auto pop = static_cast<int32_t>(2 + maker.pick(trial % 6 == 0 ? 99 : 12));
+    Population population;
+    for (int32_t player = 0; player < pop; ++player) {
+      // Every third formula is random; the others are the shapes above.
+      if (player % 3 == 2) {
+        maker.quantifiers_left = 2;
+        population.trees.emplace_back(maker.make(3));
+        population.formulae.push_back(population.trees.back().get());
+      } else {
+        population.formulae.push_back(trees[static_cast<size_t>(player + trial) % trees.size()].get());
+      }
+    }
+    expect_same_tournament(population, Game_Rules{1 + maker.pick(20), 0.0}, trial, fast, reference);
+    if (testing::Test::HasFatalFailure()) return;
+  }
+}

@@ -296,19 +296,6 @@ void quantify_turned(const Evaluation& e, bool forall, int32_t place, const Layo
   }
 }
 
-void quantify(const Evaluation& e, const Query_Node& node, const Layout& out, Mask* sets, const Layout& body,
-              const Mask* body_sets) {
-  const bool forall = node.kind == Q_FORALL;
-  const bool over_time = is_time_variable(node.bound);
-  const int32_t place = place_of(body, node.bound);
-  if (place == last_place(body))
-    quantify_bits(e, forall, over_time, out, sets, body, body_sets);
-  else if (last_variable(body) == last_variable(out))
-    quantify_sets(e, forall, over_time, place, out, sets, body, body_sets);
-  else
-    quantify_turned(e, forall, place, out, sets, body, body_sets);
-}
-
 Set_Stack& stack_of(Query_Tables& tables, bool kept) { return kept ? tables.for_round : tables.scratch; }
 
 void reserve(Set_Stack& stack, int64_t sets) {
@@ -332,6 +319,74 @@ Mask* data_of(Query_Tables& tables, const Table_Work& table) { return stack_of(t
 
 bool kept_now(const Query_Tables& tables, int32_t node) {
   return tables.kept[node] && tables.kept_round[node] == tables.round;
+}
+
+// A candidate's part in an agent quantifier, for every opponent at once:
+// where it satisfies the body (for the universal quantifier, where it
+// fails it), except for the opponent that the candidate is.
+Mask witnesses(bool forall, Mask value, int64_t candidate) {
+  return (forall ? ~value : value) & ~player_bit(static_cast<int32_t>(candidate));
+}
+
+// A counted node's counts for the round, worked out from its body's whole
+// table at the first player that asks: for every assignment of its
+// variables, the opponents with at least one witness among all candidates
+// (the deciding player included), then those with at least two.
+const Mask* counts_of(const Evaluation& e, int32_t node, const Layout& body, const Mask* body_sets) {
+  Query_Tables& tables = e.tables;
+  const Layout whole = layout_of(e.plan, node, e.context.pop, e.context.prev_time, nullptr);
+  if (tables.kept_round[node] != tables.round) {
+    const bool forall = e.plan.nodes[node].kind == Q_FORALL;
+    const int32_t place = place_of(body, e.plan.nodes[node].bound);
+    const int64_t stride = stride_of(body, place);
+    const int64_t at_counts = allocate(tables, true, 2 * whole.sets);
+    Mask* once = tables.for_round.sets.get() + at_counts;
+    Mask* twice = once + whole.sets;
+    Odometer at = walk(whole, body);
+    for (int64_t i = 0; i < whole.sets; ++i, at.advance()) {
+      Mask one = NO_PLAYERS, two = NO_PLAYERS;
+      for (int64_t x = 0; x < body.extent[place]; ++x) {
+        Mask w = witnesses(forall, body_sets[at.index + x * stride], x);
+        two = two | (one & w);
+        one = one | w;
+      }
+      once[i] = one;
+      twice[i] = two;
+    }
+    tables.spent += whole.sets * body.extent[place];
+    tables.kept_round[node] = tables.round;
+    tables.kept_at[node] = at_counts;
+  }
+  return tables.for_round.sets.get() + tables.kept_at[node];
+}
+
+// A counted node's table for the deciding player: a witness other than
+// that player is one of two, or the one that is not that player.
+void quantify_counted(const Evaluation& e, int32_t node, const Layout& out, Mask* sets, const Layout& body,
+                      const Mask* body_sets) {
+  const bool forall = e.plan.nodes[node].kind == Q_FORALL;
+  const Layout whole = layout_of(e.plan, node, e.context.pop, e.context.prev_time, nullptr);
+  const Mask* once = counts_of(e, node, body, body_sets);
+  const Mask* twice = once + whole.sets;
+  const Mask* at_row = body_sets + e.context.row * stride_of(body, place_of(body, e.plan.nodes[node].bound));
+  Odometer counts = walk(out, whole), value = walk(out, body);
+  for (int64_t i = 0; i < out.sets; ++i, counts.advance(), value.advance()) {
+    Mask exists = twice[counts.index] | (once[counts.index] & ~witnesses(forall, at_row[value.index], e.context.row));
+    sets[i] = forall ? ~exists : exists;
+  }
+}
+
+void quantify(const Evaluation& e, const Query_Node& node, const Layout& out, Mask* sets, const Layout& body,
+              const Mask* body_sets) {
+  const bool forall = node.kind == Q_FORALL;
+  const bool over_time = is_time_variable(node.bound);
+  const int32_t place = place_of(body, node.bound);
+  if (place == last_place(body))
+    quantify_bits(e, forall, over_time, out, sets, body, body_sets);
+  else if (last_variable(body) == last_variable(out))
+    quantify_sets(e, forall, over_time, place, out, sets, body, body_sets);
+  else
+    quantify_turned(e, forall, place, out, sets, body, body_sets);
 }
 
 // Starts a node's table: where it goes, and what its operands fold into.
@@ -363,6 +418,8 @@ void close_part(const Evaluation& e, const Table_Work& whole, const Table_Work& 
     fold_operand<FOLD_AND>(whole.layout, sets, part.layout, part_sets);
   else if (n.kind == Q_OR)
     fold_operand<FOLD_OR>(whole.layout, sets, part.layout, part_sets);
+  else if (e.tables.counted[whole.node])
+    quantify_counted(e, whole.node, whole.layout, sets, part.layout, part_sets);
   else
     quantify(e, n, whole.layout, sets, part.layout, part_sets);
   if (!part.kept) e.tables.scratch.top = part.at;
@@ -433,6 +490,18 @@ bool same_values(const Query_Tables& tables, int32_t root, const int32_t* values
   return std::equal(values, values + count, tables.answer_values.begin() + int64_t{root} * MAX_TABLE_VARIABLES);
 }
 
+// An agent quantifier whose body does not depend on the deciding player,
+// is kept for the round, and has the opponent as its bits and the
+// quantified agent as an outer variable.
+bool countable(const Query_Plan& plan, const Query_Node& node, const std::vector<uint8_t>& kept) {
+  if ((node.kind != Q_EXISTS && node.kind != Q_FORALL) || is_time_variable(node.bound)) return false;
+  const int32_t body = children_of(plan, node)[0];
+  const Query_Node& b = plan.nodes[body];
+  const Variable* free = free_variables(plan, b);
+  return kept[body] && !b.per_row && b.free_count >= 2 && free[b.free_count - 1] == OPPONENT &&
+         std::find(free, free + b.free_count - 1, node.bound) != free + b.free_count - 1;
+}
+
 }  // namespace
 
 Mask query_value(Query_Tables& tables, int32_t root, const Query_Context& context, const int32_t* values) {
@@ -493,6 +562,11 @@ void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const st
     if (tables.kept[i]) kept_sets += size[i];
     for (int32_t c = 0; c < node.child_count; ++c)
       demand[children_of(plan, node)[c]] += tables.kept[i] ? 1 : demand[i];
+  }
+  tables.counted.assign(nodes, 0);
+  for (size_t i = 0; i < nodes; ++i) {
+    tables.counted[i] = reached[i] && demand[i] >= 2 && countable(plan, plan.nodes[i], tables.kept);
+    if (tables.counted[i]) kept_sets += 2 * size[i];
   }
   // What working a node out needs on the scratch stack, its own table and
   // its parts'.

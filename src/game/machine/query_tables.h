@@ -62,7 +62,14 @@ struct Set_Stack {
 struct Query_Tables {
   const Query_Plan* plan = nullptr;
   std::vector<uint8_t> kept;        // per node: its whole table serves the round
-  std::vector<int32_t> kept_round;  // per node: the round its kept table is for
+  // Per node: an agent quantifier that depends on the deciding player only
+  // through its range, which leaves that player out, and serves several
+  // players. For each assignment of its variables it keeps for the round
+  // the opponents for whom at least one, and at least two, candidates are
+  // witnesses (or, for the universal one, counterexamples); a player's
+  // table then needs only the body's values at that player.
+  std::vector<uint8_t> counted;
+  std::vector<int32_t> kept_round;  // per node: the round its kept table (or counts) is for
   std::vector<int64_t> kept_at;
   // Per query asked for: the batch and the values of its last answer.
   std::vector<uint64_t> answer_batch;
