@@ -116,11 +116,11 @@ void compile_population(Population_Programs& programs, Formula* const* formulae,
   prepare_tables(programs);
 }
 
-// The loops' budget before the tables have decided once: what tables of
-// every node of the formula over one player and one time would cost.
-int64_t first_budget(const Strategy& strategy, int32_t pop, int32_t prev_time) {
-  return strategy.nodes * pop * std::max(1, prev_time);
-}
+// The loops' budget before the tables have decided once: what one table
+// over the opponents for every node of the formula would cost. Kept low,
+// so that loops that do not stop early give way to the tables soon and
+// what the tables cost is known from then on.
+int64_t first_budget(const Strategy& strategy, int32_t pop) { return strategy.nodes * pop; }
 
 // Draws must come in the order of the opponents, decision by decision: a
 // formula that draws more than once per decision, or once while noise
@@ -155,7 +155,7 @@ void decide_row(History& history, Population_Programs& programs, Strategy& strat
                (own_round || (choice != ALWAYS_TABLES && time >= strategy.tables_until));
   if (loops && !own_round && choice == CHOOSE_BY_COST) {
     budget = strategy.tables_cost >= 0 ? strategy.tables_cost
-                                       : first_budget(strategy, decisions.pop, decisions.prev_time);
+                                       : first_budget(strategy, decisions.pop);
     decisions.budget = &budget;
   }
   const int64_t spent_before = programs.tables.spent;
