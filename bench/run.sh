@@ -19,6 +19,7 @@
 # build-bench-landed/ (release); the substitution program cannot finish the
 # largest, nest and triple workloads and is left out of them.
 set -euo pipefail
+export LC_ALL=C  # a decimal point in $EPOCHREALTIME
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-5}
 shift || true
@@ -51,7 +52,9 @@ trap 'rm -rf "$work"' EXIT
 echo "writing the workloads ..."
 "$source_dir/bench/make_workloads.sh" "$work" "$source_dir" "$fast"
 
-now_ns() { date +%s%N; }
+# Milliseconds between two readings of bash's clock ($EPOCHREALTIME, which
+# costs no process, unlike date).
+elapsed_ms() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f\n", (b - a) * 1000 }'; }
 median() { sort -n | awk '{ a[NR] = $1 } END { if (NR % 2) print a[(NR + 1) / 2]; else printf "%.1f\n", (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "") print ""; else printf "%.1fx\n", a / b }'; }
 
@@ -59,10 +62,9 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "" || b == "") print ""; els
 time_ms() {
   local output=$1 input=$2
   shift 2
-  local start
-  start=$(now_ns)
+  local start=$EPOCHREALTIME
   "$@" < "$input" > "$output"
-  awk -v ns=$(($(now_ns) - start)) 'BEGIN { printf "%.1f\n", ns / 1e6 }'
+  elapsed_ms "$start" "$EPOCHREALTIME"
 }
 
 rows=()
@@ -94,10 +96,9 @@ measure() {
 
 # The total of -r -e over seeds 1 to 100, one process each.
 sweep_ms() {
-  local program=$1 out=$2 start
-  start=$(now_ns)
+  local program=$1 out=$2 start=$EPOCHREALTIME
   for seed in $(seq 1 100); do "$program" -r -e -s "$seed" > "$out.$seed"; done
-  awk -v ns=$(($(now_ns) - start)) 'BEGIN { printf "%.1f\n", ns / 1e6 }'
+  elapsed_ms "$start" "$EPOCHREALTIME"
 }
 
 # -e on each of the 40 populations: the slowest and the median.
