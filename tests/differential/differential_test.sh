@@ -5,6 +5,7 @@
 #
 #   differential_test.sh PROGRAM BASELINE GENERATOR [CASES]
 set -u
+source "$(dirname "$(realpath "$0")")/run_both.sh"
 program=$1
 baseline=$2
 generator=$3
@@ -23,17 +24,13 @@ for ((case = 1; case <= cases; ++case)); do
   args=(-s "$case")
   if ((case % 3 == 0)); then args+=(-e); fi
   "$generator" "$case" "$dir" "$pop" "$quantifiers" > "$dir/names"
-  "$program" "${args[@]}" < "$dir/names" > "$dir/out" 2> "$dir/err"
-  echo $? > "$dir/status"
-  timeout 120 "$baseline" "${args[@]}" < "$dir/names" > "$dir/base_out" 2> "$dir/base_err"
-  status=$?
-  if [ "$status" = 124 ]; then
+  run_both "$dir" "${args[@]}"
+  outcome=$?
+  if [ "$outcome" = 2 ]; then
     skipped=$((skipped + 1))
     continue
   fi
-  echo "$status" > "$dir/base_status"
-  if ! cmp -s "$dir/out" "$dir/base_out" || ! cmp -s "$dir/err" "$dir/base_err" ||
-     ! cmp -s "$dir/status" "$dir/base_status"; then
+  if [ "$outcome" != 0 ]; then
     echo "FAIL: case $case (${args[*]}), population:"
     cat "$dir"/player*.txt | head -n 20
     diff "$dir/out" "$dir/base_out" | head -n 10

@@ -11,6 +11,7 @@
 # Runs cases FIRST to FIRST + CASES - 1; a case's number is its seed, and
 # the case is reproduced by the two commands a failure prints.
 set -u
+source "$(dirname "$(realpath "$0")")/run_both.sh"
 program=$1
 baseline=$2
 generator=$3
@@ -70,18 +71,14 @@ for ((case = first; case < first + cases; ++case)); do
   args=(-s "$case")
   if ((case % 4 == 0)); then args+=(-e); fi
   "$generator" "$case" "$dir" "${grown[@]}" > "$dir/names"
-  "$program" "${args[@]}" < "$dir/names" > "$dir/out" 2> "$dir/err"
-  echo $? > "$dir/status"
-  timeout 120 "$baseline" "${args[@]}" < "$dir/names" > "$dir/base_out" 2> "$dir/base_err"
-  status=$?
-  if [ "$status" = 124 ]; then
+  run_both "$dir" "${args[@]}"
+  outcome=$?
+  if [ "$outcome" = 2 ]; then
     echo "skipped: case $case (${args[*]}), the baseline took more than 120 s"
     skipped=$((skipped + 1))
     continue
   fi
-  echo "$status" > "$dir/base_status"
-  if ! cmp -s "$dir/out" "$dir/base_out" || ! cmp -s "$dir/err" "$dir/base_err" ||
-     ! cmp -s "$dir/status" "$dir/base_status"; then
+  if [ "$outcome" != 0 ]; then
     echo "FAIL: case $case differs; to reproduce:"
     echo "  mkdir -p DIR && $generator $case DIR ${grown[*]} > DIR/names"
     echo "  $program ${args[*]} < DIR/names"
