@@ -146,7 +146,8 @@ bool emit_junction(Emitter& e, std::vector<Frame>& stack, Frame& f) {
   }
   if (f.phase == 1) {
     // An atom on the right draws nothing: look it up without a test.
-    int32_t id = f.id + 1 + e.analysis.info[f.id + 1].size;
+    const int32_t right_id = f.id + 1 + e.analysis.info[f.id + 1].size;
+    int32_t id = right_id;
     bool negate;
     const Formula* right = past_negations(node->right, id, negate);
     if (is_atom(right)) {
@@ -154,7 +155,7 @@ bool emit_junction(Emitter& e, std::vector<Frame>& stack, Frame& f) {
       return true;
     }
     f.marker = e.emit(op(conjunction ? OP_AND_TEST : OP_OR_TEST), 0, 1);
-    stack.push_back({node->right, f.id + 1 + e.analysis.info[f.id + 1].size, 0, -1, false});
+    stack.push_back({node->right, right_id, 0, -1, false});
     return false;
   }
   e.emit(op(conjunction ? OP_AND : OP_OR), -1, -1);

@@ -7,7 +7,6 @@
 
 namespace {
 
-
 // The registers of one run. `valid` holds the opponents whose move still
 // depends on the value being worked out: the right operand of an AND
 // matters only where the left one is true, a loop's next candidate only
@@ -19,7 +18,6 @@ struct Run {
   Program_State& state;
   const Batch& batch;
   int32_t column;  // the one opponent decided, or -1 for every opponent
-  Mask everyone;
   Mask valid;
   Mask* top;    // the stack's top value
   Mask* outer;  // the innermost saved `valid`
@@ -199,7 +197,7 @@ void init_Program_State(const Program& program, const Query_Plan& plan, Program_
 
 Mask execute_Program(const Program& program, Program_State& state, const Batch& batch, int32_t column) {
   const Mask everyone = first_players(batch.pop) & ~player_bit(batch.row);
-  Run run{program, state, batch, column, everyone, column >= 0 ? player_bit(column) : everyone,
+  Run run{program, state, batch, column, column >= 0 ? player_bit(column) : everyone,
           state.stack.data() - 1, state.outer.data() - 1};
   if (program.single_lookup) return lookup(run, program.code[0]);  // an atom needs no machine
   const Instruction* code = program.code.data();

@@ -60,9 +60,9 @@ void prepare_tables(Population_Programs& programs) {
 }
 
 // Compiles a strategy's program with queries.
-void compile_tables(Population_Programs& programs, Strategy& strategy, const Analysis& analysis) {
-  strategy.with_queries = compile_Formula(strategy.formula, analysis, programs.plan, true);
-  init_Program_State(strategy.with_queries, programs.plan, strategy.with_queries_state);
+void compile_tables(Query_Plan& plan, Strategy& strategy, const Analysis& analysis) {
+  strategy.with_queries = compile_Formula(strategy.formula, analysis, plan, true);
+  init_Program_State(strategy.with_queries, plan, strategy.with_queries_state);
   strategy.has_tables = true;
 }
 
@@ -70,7 +70,7 @@ void compile_tables(Population_Programs& programs, Strategy& strategy, const Ana
 // of a tournament: the tables are readied anew for its queries too.
 void give_tables(Population_Programs& programs, Strategy& strategy) {
   if (strategy.has_tables) return;
-  compile_tables(programs, strategy, analyse_Formula(strategy.formula));
+  compile_tables(programs.plan, strategy, analyse_Formula(strategy.formula));
   if (!strategy.with_queries.queries.empty()) prepare_tables(programs);
 }
 
@@ -86,9 +86,7 @@ Strategy make_strategy(const Formula* formula, Query_Plan& plan) {
     strategy.loops_only = compile_Formula(formula, analysis, plan, false);
     init_Program_State(strategy.loops_only, plan, strategy.loops_only_state);
   } else {
-    strategy.with_queries = compile_Formula(formula, analysis, plan, true);
-    init_Program_State(strategy.with_queries, plan, strategy.with_queries_state);
-    strategy.has_tables = true;
+    compile_tables(plan, strategy, analysis);
   }
   return strategy;
 }

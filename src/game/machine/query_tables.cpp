@@ -321,6 +321,12 @@ bool kept_now(const Query_Tables& tables, int32_t node) {
   return tables.kept[node] && tables.kept_round[node] == tables.round;
 }
 
+// A node's whole table, kept for the round.
+Table_Work kept_table(const Query_Tables& tables, int32_t node, const Query_Context& context) {
+  return {node, true, true, tables.kept_at[node], layout_of(*tables.plan, node, context.pop, context.prev_time, nullptr),
+          0};
+}
+
 // A candidate's part in an agent quantifier, for every opponent at once:
 // where it satisfies the body (for the universal quantifier, where it
 // fails it), except for the opponent that the candidate is.
@@ -332,9 +338,9 @@ Mask witnesses(bool forall, Mask value, int64_t candidate) {
 // table at the first player that asks: for every assignment of its
 // variables, the opponents with at least one witness among all candidates
 // (the deciding player included), then those with at least two.
-const Mask* counts_of(const Evaluation& e, int32_t node, const Layout& body, const Mask* body_sets) {
+const Mask* counts_of(const Evaluation& e, int32_t node, const Layout& whole, const Layout& body,
+                      const Mask* body_sets) {
   Query_Tables& tables = e.tables;
-  const Layout whole = layout_of(e.plan, node, e.context.pop, e.context.prev_time, nullptr);
   if (tables.kept_round[node] != tables.round) {
     const bool forall = e.plan.nodes[node].kind == Q_FORALL;
     const int32_t place = place_of(body, e.plan.nodes[node].bound);
@@ -366,7 +372,7 @@ void quantify_counted(const Evaluation& e, int32_t node, const Layout& out, Mask
                       const Mask* body_sets) {
   const bool forall = e.plan.nodes[node].kind == Q_FORALL;
   const Layout whole = layout_of(e.plan, node, e.context.pop, e.context.prev_time, nullptr);
-  const Mask* once = counts_of(e, node, body, body_sets);
+  const Mask* once = counts_of(e, node, whole, body, body_sets);
   const Mask* twice = once + whole.sets;
   const Mask* at_row = body_sets + e.context.row * stride_of(body, place_of(body, e.plan.nodes[node].bound));
   Odometer counts = walk(out, whole), value = walk(out, body);
@@ -436,9 +442,7 @@ Table_Work work_out(const Evaluation& e, int32_t root) {
     if (table.next < n.child_count) {
       int32_t child = children_of(e.plan, n)[table.next++];
       if (kept_now(e.tables, child)) {
-        Table_Work kept{child, true, true, e.tables.kept_at[child],
-                        layout_of(e.plan, child, e.context.pop, e.context.prev_time, nullptr), 0};
-        close_part(e, table, kept);
+        close_part(e, table, kept_table(e.tables, child, e.context));
       } else {
         assert(work.size() < work.capacity());  // reserved for the deepest query: never moves
         work.push_back(open_table(e, child, table.whole));
@@ -514,10 +518,7 @@ Mask query_value(Query_Tables& tables, int32_t root, const Query_Context& contex
   if (tables.answer_batch[root] == context.batch && same_values(tables, root, values, count)) return tables.answer[root];
   Fixing fixing = fixing_of(plan, root, context, values);
   Evaluation e{tables, plan, context, fixing};
-  Table_Work table = kept_now(tables, root)
-                         ? Table_Work{root, true, true, tables.kept_at[root],
-                                      layout_of(plan, root, context.pop, context.prev_time, nullptr), 0}
-                         : work_out(e, root);
+  Table_Work table = kept_now(tables, root) ? kept_table(tables, root, context) : work_out(e, root);
   Mask answer = answer_of(table, data_of(tables, table), fixing);
   if (!table.kept) tables.scratch.top = table.at;
   tables.answer_batch[root] = context.batch;
