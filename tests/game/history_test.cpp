@@ -51,8 +51,9 @@ TEST(History, RoundBeingPlayed) {
   EXPECT_TRUE(has_player(against_two, 1));  // player 1 has not decided
   record_moves(h, 1, player_bit(2), NO_PLAYERS);
   EXPECT_FALSE(has_player(lookup_defections(h, EVERY_PLAYER, 2, 0), 1));
+  const Mask while_playing = lookup_defections(h, EVERY_PLAYER, 2, 0);
   finish_round(h);
-  EXPECT_TRUE(lookup_defections(h, EVERY_PLAYER, 2, 0) == lookup_defections(h, EVERY_PLAYER, 2, 0));
+  EXPECT_TRUE(lookup_defections(h, EVERY_PLAYER, 2, 0) == while_playing);  // the plane made agrees
   EXPECT_TRUE(has_player(lookup_defections(h, EVERY_PLAYER, 2, 0), 0));
   EXPECT_FALSE(has_player(lookup_defections(h, EVERY_PLAYER, 2, 0), 1));
   EXPECT_TRUE(has_player(lookup_defections(h, EVERY_PLAYER, 2, 0), 3));
