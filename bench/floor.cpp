@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "formula/notation_reader.h"
-#include "game/evaluate.h"
+#include "game/rules.h"
 #include "game/history.h"
 #include "game/results.h"
 #include "game/tournament.h"
@@ -58,8 +58,8 @@ std::map<std::string, Strategy> library(const int32_t& pop) {
       {"hard_tit_for_tat.txt",
        [](const Decision& d) { return d.get(d.c, d.r, d.p) || d.get(d.c, d.r, d.p - 1) || d.get(d.c, d.r, d.p - 2); }},
       {"punisher.txt", [&pop](const Decision& d) { return d.get(d.c, d.r, d.p) || defected_against_anyone(d, pop); }},
-      {"generous_tit_for_tat.txt", [](const Decision& d) { return d.get(d.c, d.r, d.p) && chance_holds(0.9); }},
-      {"random.txt", [](const Decision&) { return chance_holds(0.5); }},
+      {"generous_tit_for_tat.txt", [](const Decision& d) { return d.get(d.c, d.r, d.p) && (holds(0.9) ? 1 : 0); }},
+      {"random.txt", [](const Decision&) { return (holds(0.5) ? 1 : 0); }},
   };
 }
 

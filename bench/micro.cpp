@@ -10,16 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "evolve/crossover.h"
+#include "evolve/breeding.h"
 #include "evolve/random_formula.h"
 #include "formula/notation_printer.h"
 #include "formula/notation_reader.h"
-#include "game/evaluate.h"
+#include "reference/walker.h"
 #include "game/history.h"
 #include "game/machine/compiler.h"
 #include "game/machine/executor.h"
 #include "game/results.h"
-#include "game/substitution.h"
+#include "reference/substitution.h"
 #include "game/tournament.h"
 
 namespace {
@@ -48,7 +48,7 @@ void run_decisions(benchmark::State& state, const std::string& text, int32_t pop
   Formula* formula = parse_text(text);
   Query_Plan plan;
   plan.pop = pop;
-  plan.times = time_values(ROUNDS);
+  plan.times = most_time_candidates(ROUNDS);
   Program program = compile_Formula(formula, plan, how != LOOPS);
   Query_Tables tables;
   std::vector<int32_t> uses(plan.nodes.size(), 0);
@@ -119,7 +119,7 @@ void tournament(benchmark::State& state) {
   auto pop = static_cast<int32_t>(state.range(0));
   std::vector<Formula*> players = library_players(pop);
   History history;
-  for (auto _ : state) play_rounds(history, players.data(), pop, ROUNDS);
+  for (auto _ : state) play_rounds(history, players.data(), pop, Game_Rules{});
   for (Formula* player : players) free_Formula(player);
 }
 BENCHMARK(tournament)->Name("tournament/classic")->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
@@ -131,7 +131,7 @@ void quantified_tournament(benchmark::State& state) {
   std::vector<Formula*> players;
   for (int32_t i = 0; i < MAX_POP; ++i) players.push_back(parse_text(texts[i % 6]));
   History history;
-  for (auto _ : state) play_rounds(history, players.data(), MAX_POP, ROUNDS);
+  for (auto _ : state) play_rounds(history, players.data(), MAX_POP, Game_Rules{});
   for (Formula* player : players) free_Formula(player);
 }
 BENCHMARK(quantified_tournament)->Name("tournament/quantified")->Unit(benchmark::kMicrosecond);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "error.h"
-#include "evolve/crossover.h"
+#include "evolve/breeding.h"
 #include "evolve/mutation.h"
 #include "evolve/repair.h"
 #include "formula/notation_printer.h"

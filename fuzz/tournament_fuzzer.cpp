@@ -13,12 +13,12 @@
 #include <cstdint>
 #include <string_view>
 
-#include "evolve/crossover.h"
+#include "evolve/breeding.h"
 #include "formula/notation_reader.h"
 #include "fuzz_support.h"
 #include "game/history.h"
 #include "game/results.h"
-#include "game/substitution.h"
+#include "reference/substitution.h"
 #include "game/tournament.h"
 #include "random_stream.h"
 

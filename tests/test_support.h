@@ -54,7 +54,7 @@ struct Test_History {
 // Whether two histories answer every lookup alike.
 inline bool same_history(const History& a, const History& b) {
   for (int32_t time = 0; time < HISTORY_TIMES; ++time)
-    for (int32_t player = 0; player < HISTORY_PLAYERS; ++player)
+    for (int32_t player = 0; player < MAX_POP; ++player)
       if (!(lookup_defections(a, player, EVERY_PLAYER, time) == lookup_defections(b, player, EVERY_PLAYER, time)))
         return false;
   return rounds_recorded(a) == rounds_recorded(b);

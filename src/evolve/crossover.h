@@ -1,34 +1,16 @@
-// Breeding: score-proportional (roulette-wheel) choice of parents and
-// subtree crossover, then variable repair of the new population.
+// Subtree crossover: a copy of one parent in which one operand (or the
+// whole tree) is replaced by a copy of one operand (or the whole) of the
+// other parent.
 #pragma once
 
 #include <cstdint>
 
 #include "formula/formula.h"
-#include "game/results.h"
-
-// How a generation is bred. ipdlogic breeds by selection and crossover
-// alone, and says so on standard output.
-struct Breeding {
-  double mutation = 0.0;  // 0 to 1: the chance that a child gets a point mutation
-  bool quiet = false;     // print nothing: no "updating formulae", no clash report
-};
-
-// Prints "updating formulae", breeds pop children from the current
-// population, replaces it by them and repairs them.
-void update_Formulae(const Result* results, Formula** formulae, int32_t pop);
-
-// The same by the given breeding. After each child's crossover, and before
-// the next child is bred, one draw: below mutation times 32767 (as a CHANCE
-// atom compares) the child gets one point mutation from fresh scopes.
-// Without mutation there is no draw. Repair follows once all children exist.
-void update_Formulae(const Result* results, Formula** formulae, int32_t pop, const Breeding& breeding);
-
-// A player drawn with chance proportional to its score.
-agent choose_parent(const Result* results, int32_t pop);
 
 // A copy of parent1 with one operand (or the whole) replaced by a copy of
-// one operand (or the whole) of parent2. Both parents stay unchanged.
+// one operand (or the whole) of parent2, in this order of draws: the pick in
+// parent2, its operand, the pick in the copy, its operand. Both parents stay
+// unchanged.
 Formula* cross_over(const Formula* parent1, const Formula* parent2);
 
 // A uniformly drawn inner node of the tree, or null for the whole tree.

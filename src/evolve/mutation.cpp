@@ -28,6 +28,7 @@ void mutate_an_atom(Formula* formula, const Scope& agents, const Scope& times) {
   Scope new_agents = agents;
   Scope new_times = times;
   for (Formula* node = formula; node;) {
+    if (!is_known_kind(node->type)) error("Invalid contructor in formula (found during mutation)");
     switch (node->type) {
       case AND:
       case OR:
@@ -51,8 +52,6 @@ void mutate_an_atom(Formula* formula, const Scope& agents, const Scope& times) {
         return;
       case CHANCE:
         return;
-      default:
-        error("Invalid contructor in formula (found during mutation)");
     }
   }
 }

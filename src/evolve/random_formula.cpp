@@ -5,12 +5,12 @@
 
 namespace {
 
-int32_t random_kind() {
+Node_Kind random_kind() {
   int32_t d = draw_random() % 30;
   if (d <= 3) return AND;
   if (d <= 7) return OR;
   if (d <= 11) return NOT;
-  if (d <= 15) return FORALL_AGENT + (d - 12);
+  if (d <= 15) return static_cast<Node_Kind>(FORALL_AGENT + (d - 12));
   return DEFECTED;
 }
 
@@ -19,16 +19,10 @@ int32_t random_kind() {
 int32_t random_letter(const Scope& scope, int32_t first, int32_t count) {
   bool free_letter_left = false;
   for (int32_t letter = first; letter < first + count; ++letter)
-    if (!in_scope(scope, letter)) free_letter_left = true;
+    if (!scope_holds(scope, letter)) free_letter_left = true;
   int32_t letter = first + draw_random() % count;
-  while (free_letter_left && in_scope(scope, letter)) letter = first + draw_random() % count;
+  while (free_letter_left && scope_holds(scope, letter)) letter = first + draw_random() % count;
   return letter;
-}
-
-agent agent_of_letter(char letter) {
-  if (letter == 'r') return ROW;
-  if (letter == 'c') return COLUMN;
-  return static_cast<unsigned char>(letter);
 }
 
 }  // namespace
@@ -36,7 +30,7 @@ agent agent_of_letter(char letter) {
 Formula* random_Formula(const Scope& agents, const Scope& times) {
   Scope new_agents = agents;
   Scope new_times = times;
-  int32_t kind = random_kind();
+  Node_Kind kind = random_kind();
   Formula* node = new_Formula(kind);
   switch (kind) {
     case AND:
@@ -65,9 +59,11 @@ Formula* random_Formula(const Scope& agents, const Scope& times) {
       node->time = random_time(new_times);
       node->time_mod = draw_random() % 3 - 2;
       break;
-    default:
-      free_Formula(node);
-      error("weird type in 'random formula'");
+    case CHANCE: break;  // never drawn
+  }
+  if (!is_inner(kind) && kind != DEFECTED) {
+    free_Formula(node);
+    error("weird type in 'random formula'");
   }
   return node;
 }
@@ -75,13 +71,12 @@ Formula* random_Formula(const Scope& agents, const Scope& times) {
 agent random_agent(const Scope& agents, agent forbidden) {
   agent result = forbidden;
   while (result == forbidden)
-    result = agent_of_letter(agents[static_cast<size_t>(draw_random()) % agents.size()]);
+    result = agent_of_letter(static_cast<unsigned char>(agents[static_cast<size_t>(draw_random()) % agents.size()]));
   return result;
 }
 
 int32_t random_time(const Scope& times) {
-  char letter = times[static_cast<size_t>(draw_random()) % times.size()];
-  return letter == 'p' ? PREV_TIME : static_cast<unsigned char>(letter);
+  return time_of_letter(static_cast<unsigned char>(times[static_cast<size_t>(draw_random()) % times.size()]));
 }
 
 void init_random_Formulae(Formula** formulae, int32_t pop) {

@@ -8,7 +8,7 @@
 
 #include "error.h"
 
-Formula* new_Formula(int32_t type) {
+Formula* new_Formula(Node_Kind type) {
   auto* formula = new (std::nothrow) Formula{};
   if (!formula) error("malloc ran out of memory making formula");
   formula->type = type;
@@ -26,7 +26,6 @@ Formula* copy_node(const Formula* source) {
   node->time = source->time;
   node->time_mod = source->time_mod;
   node->chance = source->chance;
-  node->substituted = source->substituted;
   return node;
 }
 }  // namespace
@@ -73,7 +72,7 @@ bool same_probability(double a, double b) { return a == b || (std::isnan(a) && s
 
 bool equal_node(const Formula& a, const Formula& b, bool (*same_chance)(double, double)) {
   if (a.type != b.type) return false;
-  if (is_agent_quantifier(a.type) || is_time_quantifier(a.type)) return a.variable == b.variable;
+  if (is_quantifier(a.type)) return a.variable == b.variable;
   if (a.type == DEFECTED)
     return a.player1 == b.player1 && a.player2 == b.player2 && a.time == b.time &&
            a.time_mod == b.time_mod;
@@ -110,7 +109,7 @@ uint64_t hash_Formula(const Formula* formula) {
       continue;
     }
     mix(static_cast<uint32_t>(node->type));
-    if (is_agent_quantifier(node->type) || is_time_quantifier(node->type)) mix(static_cast<uint32_t>(node->variable));
+    if (is_quantifier(node->type)) mix(static_cast<uint32_t>(node->variable));
     if (node->type == DEFECTED)
       for (int32_t field : {node->player1, node->player2, node->time, node->time_mod}) mix(static_cast<uint32_t>(field));
     if (node->type == CHANCE) {

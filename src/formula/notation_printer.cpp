@@ -7,23 +7,14 @@
 
 namespace {
 
-char low_byte(int32_t value) { return static_cast<char>(value & 0xff); }
-
-void append_agent(agent value, std::string& out) {
-  if (value == ROW)
-    out += 'r';
-  else if (value == COLUMN)
-    out += 'c';
-  else
-    out += low_byte(value);
-}
+void append_agent(agent value, std::string& out) { out += letter_of_agent(value); }
 
 void append_time(const Formula& atom, std::string& out) {
   if (atom.time == 0) {
     out += std::to_string(atom.time_mod);
     return;
   }
-  out += atom.time == PREV_TIME ? 'p' : low_byte(atom.time);
+  out += letter_of_time(atom.time);
   if (atom.time_mod != 0) out += std::to_string(atom.time_mod);
 }
 
@@ -79,7 +70,7 @@ const Formula* append_Formula(const Formula* formula, std::string& out) {
     }
     if (!is_inner(node->type)) return node;
     out += opening_of(node->type);
-    if (is_agent_quantifier(node->type) || is_time_quantifier(node->type)) out += low_byte(node->variable);
+    if (is_quantifier(node->type)) out += static_cast<char>(node->variable & 0xff);
     pending.push_back({nullptr, ")"});
     if (is_binary(node->type)) {
       pending.push_back({node->right, nullptr});
@@ -114,13 +105,4 @@ void print_Formulae(Formula* const* formulae, int32_t pop) {
     print_Formula(formulae[player]);
     std::fputs("\n\n", stdout);
   }
-}
-
-void print_Formula_List(const Formula_List* formula_list) {
-  std::fputs("\n[ ", stdout);
-  for (; formula_list; formula_list = formula_list->next) {
-    std::fputs(" , ", stdout);
-    print_Formula(formula_list->formula);
-  }
-  std::fputs(" ]\n", stdout);
 }

@@ -20,6 +20,3 @@ void print_Formula(const Formula* formula);
 
 // The population listing: a numbered header line, the tree, a blank line.
 void print_Formulae(Formula* const* formulae, int32_t pop);
-
-// A list of nodes as "[  , A , B ]"; a diagnostic aid.
-void print_Formula_List(const Formula_List* formula_list);

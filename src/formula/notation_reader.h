@@ -1,12 +1,12 @@
-// The reader of the formula notation: file names on standard input, one
-// formula per file. The text is split recursively at the rightmost operator
-// outside parentheses ("|" loosest, then "&", then "~"); where no operator
-// divides a scope its first character says what it is. Splitting uses an
-// index of the text, so reading stays near linear and never recurses.
+// The reader of the formula notation. The text is split recursively at the
+// rightmost operator outside parentheses ("|" loosest, then "&", then "~");
+// where no operator divides a scope its first character says what it is.
+// Splitting uses an index of the text, so reading stays near linear and
+// never recurses. Reading the population, from formula files named on
+// standard input, is population_reader's.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,18 +15,9 @@
 #include "error.h"
 #include "formula/formula.h"
 
-constexpr int32_t MAX_POP = 100;
-// Largest formula file read, in bytes, white space included.
-constexpr int64_t MAX_FORMULA_FILE_BYTES = 16 * 1024 * 1024;
 // Longest formula text, white space left out. Every node takes at least one
 // character, so this also bounds the nodes of one tree.
 constexpr size_t MAX_FORMULA_LENGTH = 1024 * 1024;
-// Longest formula text of all files together, white space left out.
-constexpr size_t MAX_TOTAL_FORMULA_LENGTH = 16 * 1024 * 1024;
-// Longest file name taken from standard input.
-constexpr size_t MAX_FILE_NAME_LENGTH = 1024 * 1024;
-// Most bytes read from standard input, names and white space together.
-constexpr int64_t MAX_NAMES_INPUT_BYTES = 128 * 1024 * 1024;
 
 // What the reader finds wrong with a text.
 enum class Notation_Fault {
@@ -61,26 +52,6 @@ struct Node_Span {
   int32_t low;
   int32_t high;
 };
-
-// Writes the greeting, then reads white-space separated file names from
-// `names` until its end and stores one tree per file in slots 0, 1, ...,
-// echoing each file's text. Returns the number of slots filled. With `echo`
-// false it writes nothing at all; the errors stay the same.
-int32_t init_Formulae(Formula** formulae, std::FILE* names = stdin, bool echo = true);
-
-// The same for a list of file names, writing nothing.
-int32_t init_Formulae(Formula** formulae, const std::vector<std::string>& names);
-
-// Reads the named file, echoes its text without white space and a newline to
-// standard output, and returns its tree.
-Formula* read_Formula(const std::string& file_name);
-
-// The bytes of a formula file, at most MAX_FORMULA_FILE_BYTES.
-std::string read_formula_file(const std::string& file_name);
-
-// The formula text of a file's bytes: without white space, at most
-// MAX_FORMULA_LENGTH characters. The name is for the message.
-std::string formula_text(std::string_view raw, const std::string& file_name);
 
 // The whole text without white space: blank, tab, newline and carriage return.
 std::string strip_white_space(std::string_view raw);

@@ -1,8 +1,10 @@
 #include "formula/scope.h"
 
+#include "formula/formula.h"
+
 void init_variables(Scope& agents, Scope& times) {
-  agents = Scope{'r', 'c'};
-  times = Scope{'p'};
+  agents = Scope{ROW_LETTER, COLUMN_LETTER};
+  times = Scope{PREV_LETTER};
 }
 
 void add_variable(Scope& variables, int32_t variable) {
@@ -10,8 +12,7 @@ void add_variable(Scope& variables, int32_t variable) {
   if (letter != '\0') variables.push_back(letter);
 }
 
-bool in_scope(const Scope& variables, int32_t value) {
-  if (value == 0) return true;
-  if (value < 0 || value > 0xff) return false;
-  return variables.find(static_cast<char>(value)) != Scope::npos;
+bool scope_holds(const Scope& variables, int32_t letter) {
+  if (letter <= 0 || letter > 0xff) return false;
+  return variables.find(static_cast<char>(letter)) != Scope::npos;
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-bool in_table(int64_t player) { return player >= 0 && player < HISTORY_PLAYERS; }
+bool in_table(int64_t player) { return player >= 0 && player < MAX_POP; }
 
 // What a fresh row of a plane reads: everybody but the player itself.
 Mask all_but(int64_t player) { return in_table(player) ? ~player_bit(static_cast<int32_t>(player)) : ALL_PLAYERS; }
@@ -15,15 +15,15 @@ Mask all_but(int64_t player) { return in_table(player) ? ~player_bit(static_cast
 // not recorded.
 void make_slots(History& history, int32_t time) {
   if (time < history.times) return;
-  const size_t cells = static_cast<size_t>(time + 1) * HISTORY_PLAYERS;
+  const size_t cells = static_cast<size_t>(time + 1) * MAX_POP;
   if (history.by.size() < cells) {
     history.by.resize(cells);
     history.against.resize(cells);
   }
   for (int32_t slot = history.times; slot <= time; ++slot) {
-    for (int32_t player = 0; player < HISTORY_PLAYERS; ++player) {
-      history.by[slot * HISTORY_PLAYERS + player] = all_but(player);
-      history.against[slot * HISTORY_PLAYERS + player] = all_but(player);
+    for (int32_t player = 0; player < MAX_POP; ++player) {
+      history.by[slot * MAX_POP + player] = all_but(player);
+      history.against[slot * MAX_POP + player] = all_but(player);
     }
     history.played[slot] = false;
   }
@@ -39,9 +39,9 @@ void set_player(Mask& set, int32_t player, bool value) {
 Mask gather_playing(const History& history, int64_t player2) {
   Mask moves = NO_PLAYERS;
   const Mask* by = by_plane(history, history.playing);
-  for (int32_t a = 0; a < HISTORY_PLAYERS; ++a)
+  for (int32_t a = 0; a < MAX_POP; ++a)
     if (has_player(by[a], static_cast<int32_t>(player2))) moves = moves | player_bit(a);
-  return moves | ~first_players(HISTORY_PLAYERS);
+  return moves | ~first_players(MAX_POP);
 }
 
 }  // namespace
@@ -56,8 +56,8 @@ void add_action(History& history, agent player1, agent player2, int32_t time, in
   if (player1 == player2) error("adding action versus self");
   if (time >= HISTORY_TIMES || !in_table(player1) || !in_table(player2)) error("adding action outside the history");
   make_slots(history, time);
-  set_player(history.by[time * HISTORY_PLAYERS + player1], player2, action != 0);
-  set_player(history.against[time * HISTORY_PLAYERS + player2], player1, action != 0);
+  set_player(history.by[time * MAX_POP + player1], player2, action != 0);
+  set_player(history.against[time * MAX_POP + player2], player1, action != 0);
   if (player1 == 0 && player2 == 1) history.played[time] = true;
 }
 
@@ -88,7 +88,7 @@ void start_round(History& history, int32_t time) {
 }
 
 void record_moves(History& history, agent row, Mask opponents, Mask moves) {
-  Mask& by = history.by[history.playing * HISTORY_PLAYERS + row];
+  Mask& by = history.by[history.playing * MAX_POP + row];
   by = (by & ~opponents) | (moves & opponents);
   if (row == 0 && has_player(opponents, 1)) history.played[history.playing] = true;
 }
@@ -96,9 +96,9 @@ void record_moves(History& history, agent row, Mask opponents, Mask moves) {
 void finish_round(History& history) {
   Mask sets[128];
   const Mask* by = by_plane(history, history.playing);
-  std::copy(by, by + HISTORY_PLAYERS, sets);
-  for (int32_t player = HISTORY_PLAYERS; player < 128; ++player) sets[player] = ALL_PLAYERS;
+  std::copy(by, by + MAX_POP, sets);
+  for (int32_t player = MAX_POP; player < 128; ++player) sets[player] = ALL_PLAYERS;
   transpose_players(sets);
-  std::copy(sets, sets + HISTORY_PLAYERS, history.against.begin() + history.playing * HISTORY_PLAYERS);
+  std::copy(sets, sets + MAX_POP, history.against.begin() + history.playing * MAX_POP);
   history.playing = -1;
 }

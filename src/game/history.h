@@ -12,20 +12,18 @@
 
 #include "formula/formula.h"
 #include "game/mask.h"
-
-constexpr int32_t HISTORY_TIMES = 101;    // times 0 to 100
-constexpr int32_t HISTORY_PLAYERS = 100;  // players 0 to 99
+#include "game/rules.h"
 
 constexpr int32_t COOPERATE = 0;
 constexpr int32_t DEFECT = 1;
 
 struct History {
   // Time slots in use, from 0; a slot holds a cell for every pair of players
-  // up to HISTORY_PLAYERS. Slots are made as times are first recorded, so
+  // up to MAX_POP. Slots are made as times are first recorded, so
   // that a reset costs nothing and a short tournament touches little.
   int32_t times = 0;
-  std::vector<Mask> by;       // by[time * HISTORY_PLAYERS + a]: bit b
-  std::vector<Mask> against;  // against[time * HISTORY_PLAYERS + b]: bit a
+  std::vector<Mask> by;       // by[time * MAX_POP + a]: bit b
+  std::vector<Mask> against;  // against[time * MAX_POP + b]: bit a
   // The round being played, whose moves go into `by` only until it ends.
   int32_t playing = -1;
   // Whether player 0's move against player 1 was recorded at each time:
@@ -70,8 +68,8 @@ void finish_round(History& history);
 
 // The planes of a time slot that is in use.
 inline const Mask* by_plane(const History& history, int64_t time) {
-  return history.by.data() + time * HISTORY_PLAYERS;
+  return history.by.data() + time * MAX_POP;
 }
 inline const Mask* against_plane(const History& history, int64_t time) {
-  return history.against.data() + time * HISTORY_PLAYERS;
+  return history.against.data() + time * MAX_POP;
 }

@@ -1,25 +1,10 @@
 #include "game/mask.h"
 
-#include <array>
-#include <cstring>
 #include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-
-namespace {
-
-// The eight cell values of every byte.
-constexpr std::array<std::array<int32_t, 8>, 256> make_byte_cells() {
-  std::array<std::array<int32_t, 8>, 256> table{};
-  for (int byte = 0; byte < 256; ++byte)
-    for (int bit = 0; bit < 8; ++bit) table[byte][bit] = (byte >> bit) & 1;
-  return table;
-}
-constexpr auto BYTE_CELLS = make_byte_cells();
-
-}  // namespace
 
 #if defined(__SSE2__)
 
@@ -76,41 +61,3 @@ void transpose_players(Mask* sets) {
 }
 
 #endif
-
-void write_cells(Mask a, int32_t* cells, int32_t count) {
-  int32_t k = 0;
-  for (uint64_t word : {a.low, a.high}) {
-    if (k + 64 <= count) {
-      for (int shift = 0; shift < 64; shift += 8)
-        std::memcpy(cells + k + shift, BYTE_CELLS[(word >> shift) & 0xff].data(), sizeof(int32_t) * 8);
-      k += 64;
-      continue;
-    }
-    for (int shift = 0; k + 8 <= count; shift += 8, k += 8)
-      std::memcpy(cells + k, BYTE_CELLS[(word >> shift) & 0xff].data(), sizeof(int32_t) * 8);
-    break;
-  }
-  for (; k < count; ++k) cells[k] = has_player(a, k) ? 1 : 0;
-}
-
-Mask read_cells(const int32_t* cells, int32_t count) {
-  uint64_t words[2] = {0, 0};
-  int32_t k = 0;
-#if defined(__SSE2__)
-  // Sixteen cells at a time: compare with zero, narrow to bytes, take the
-  // bytes' top bits.
-  const __m128i zero = _mm_setzero_si128();
-  for (; k + 16 <= count; k += 16) {
-    const auto* at = reinterpret_cast<const __m128i*>(cells + k);
-    __m128i a = _mm_cmpeq_epi32(_mm_loadu_si128(at), zero);
-    __m128i b = _mm_cmpeq_epi32(_mm_loadu_si128(at + 1), zero);
-    __m128i c = _mm_cmpeq_epi32(_mm_loadu_si128(at + 2), zero);
-    __m128i d = _mm_cmpeq_epi32(_mm_loadu_si128(at + 3), zero);
-    __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
-    auto zeros = static_cast<uint64_t>(_mm_movemask_epi8(bytes));
-    words[k / 64] |= (~zeros & 0xffff) << (k % 64);
-  }
-#endif
-  for (; k < count; ++k) words[k / 64] |= uint64_t{cells[k] != 0} << (k % 64);
-  return {words[0], words[1]};
-}

@@ -39,31 +39,6 @@ constexpr Mask all_or_none(bool value) { return value ? ALL_PLAYERS : NO_PLAYERS
 
 inline int32_t count_players(Mask a) { return __builtin_popcountll(a.low) + __builtin_popcountll(a.high); }
 
-// The bits above `at` moved down one place, bit `at` dropped: a player's
-// opponents in the order of its block of cells.
-constexpr Mask remove_player(Mask a, int32_t at) {
-  Mask below = first_players(at);
-  Mask above = a & ~first_players(at + 1);
-  Mask shifted{(above.low >> 1) | (above.high << 63), above.high >> 1};
-  return (a & below) | shifted;
-}
-
-// The inverse: bits from `at` up moved up one place, bit `at` clear.
-constexpr Mask insert_player(Mask a, int32_t at) {
-  Mask below = first_players(at);
-  Mask above = a & ~below;
-  Mask shifted{above.low << 1, (above.high << 1) | (above.low >> 63)};
-  return (a & below) | shifted;
-}
-
 // Transposes the 128 by 128 bit matrix of 128 sets: bit c of set r becomes
 // bit r of set c.
 void transpose_players(Mask* sets);
-
-// Writes bit k of `a` as the cell value 0 or 1 into cells[k], for k from 0
-// to count - 1 (at most 128).
-void write_cells(Mask a, int32_t* cells, int32_t count);
-
-// Reads cells[k] for k from 0 to count - 1 into bit k: set when the cell
-// is not 0, as a truth value reads.
-Mask read_cells(const int32_t* cells, int32_t count);

@@ -61,21 +61,3 @@ void print_Results(const Result* results, int32_t pop) {
   }
   std::fputs(dashes, stdout);
 }
-
-void print_actions(const History& history, int32_t pop, agent row) {
-  std::fputs("\n---------------------------------------------------\n", stdout);
-  std::printf("actions for player %d\n", row);
-  std::fputs("time\t", stdout);
-  for (agent column = 0; column < pop; ++column)
-    if (column != row) std::printf("%d\t", column);
-  std::fputs("\n---------------------------------------------------\n", stdout);
-  const int32_t rounds = rounds_recorded(history);
-  for (int32_t time = 0; time < rounds; ++time) {
-    std::printf("%d\t", time);
-    for (agent column = 0; column < pop; ++column) {
-      if (column == row) continue;
-      std::printf("%d-%d\t", get_action(history, row, column, time), get_action(history, column, row, time));
-    }
-    std::fputs("\n", stdout);
-  }
-}

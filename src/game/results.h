@@ -1,6 +1,6 @@
 // The results of a tournament: one tally per player of the four outcomes of
-// its encounters and its score, read from the history, and the table and
-// the action dump that print them.
+// its encounters and its score, read from the history, and the table that
+// prints them.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +31,7 @@ struct Payoffs {
 
 constexpr int32_t MAX_PAYOFF = 1000;
 // Parent selection draws below the total score from 30 bits.
-static_assert(int64_t{MAX_PAYOFF} * (HISTORY_TIMES - 1) * (HISTORY_PLAYERS - 1) * HISTORY_PLAYERS < (int64_t{1} << 30),
+static_assert(int64_t{MAX_PAYOFF} * (HISTORY_TIMES - 1) * (MAX_POP - 1) * MAX_POP < (int64_t{1} << 30),
               "the largest total score must stay below 2^30");
 
 // Tallies every round recorded in the history into results 0 to pop - 1,
@@ -45,6 +45,3 @@ void get_Results(const History& history, Result* results, int32_t pop, const Pay
 int32_t score_of(const Result& result, const Payoffs& payoffs);
 
 void print_Results(const Result* results, int32_t pop);
-
-// Prints one player's actions and its opponents', round by round.
-void print_actions(const History& history, int32_t pop, agent row);

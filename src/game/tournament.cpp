@@ -2,15 +2,14 @@
 
 #include <cstdio>
 
-void simulate(History& history, Formula* const* formulae, int32_t pop) {
-  simulate(history, formulae, pop, Game_Rules{});
+#include "game/machine/play.h"
+
+void play_rounds(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules) {
+  play_rounds_choosing(history, formulae, pop, rules, Machine_Settings{});
 }
 
-void simulate(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules) {
+void simulate(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules,
+              Tournament_Play play) {
   std::fputs(">simulating\n", stdout);
-  play_rounds(history, formulae, pop, rules);
-}
-
-void play_rounds(History& history, Formula* const* formulae, int32_t pop, int32_t rounds) {
-  play_rounds(history, formulae, pop, Game_Rules{rounds, 0.0});
+  play(history, formulae, pop, rules);
 }

@@ -4,9 +4,9 @@ namespace {
 
 void play(const Run_Parameters& parameters, Run_State& state) {
   if (parameters.quiet)
-    play_rounds(*state.history, state.formulae, state.pop, parameters.game);
+    parameters.play(*state.history, state.formulae, state.pop, parameters.game);
   else
-    simulate(*state.history, state.formulae, state.pop, parameters.game);
+    simulate(*state.history, state.formulae, state.pop, parameters.game, parameters.play);
   get_Results(*state.history, state.results, state.pop, parameters.payoffs);
 }
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "evolve/crossover.h"
+#include "evolve/breeding.h"
 #include "formula/formula.h"
 #include "game/results.h"
 #include "game/tournament.h"
@@ -18,6 +18,7 @@ struct Run_Parameters {
   Payoffs payoffs;
   Breeding breeding;  // its `quiet` is the run's
   bool quiet = false;  // neither ">simulating" nor breeding's lines on standard output
+  Tournament_Play play = play_rounds;  // the machine; a reference evaluator for comparisons
 };
 
 // The run's objects, made once and reused by every generation.

@@ -2,9 +2,11 @@
 // decides whether it mutates, before the next child's parents are drawn;
 // repair follows once all children exist. Checked against a stream that
 // predicts every draw.
-#include "evolve/crossover.h"
+#include "evolve/breeding.h"
 #include "evolve/evolve_support.h"
+#include "evolve/random_formula.h"
 #include "evolve/repair.h"
+#include "game/tournament.h"
 
 namespace {
 
@@ -139,4 +141,41 @@ TEST(Breeding, FullMutationKeepsReferencesBound) {
     for (int32_t player = 0; player < 3; ++player)
       ASSERT_TRUE(all_references_bound(population.formulae[player])) << population.printed(player);
   }
+}
+
+TEST(UpdateFormulae, BreedsFromTheOldPopulationAndRepairs) {
+  Formula* formulae[MAX_POP] = {parse("Ed(Ddcp&Dcdp)").release(), parse("Drrp-2").release(),
+                                parse("A's(Drcs|Dcrs)").release()};
+  std::vector<Result> results = scores({10, 0, 20});
+  testing::internal::CaptureStdout();
+  update_Formulae(results.data(), formulae, 3);
+  std::fflush(stdout);
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.substr(0, 18), "updating formulae\n");
+  for (int i = 0; i < 3; ++i) {
+    // Player 1 scored nothing: no child holds its atom, the only offset -2.
+    EXPECT_EQ(format_Formula(formulae[i]).find("-2"), std::string::npos);
+    EXPECT_TRUE(all_references_bound(formulae[i]));
+    free_Formula(formulae[i]);
+  }
+}
+
+// Many generations of random populations: after every breeding, every atom
+// refers only to variables in scope.
+TEST(UpdateFormulae, RepairKeepsEveryReferenceBound) {
+  seed_random(12);
+  Formula* formulae[MAX_POP] = {};
+  const int32_t pop = 10;
+  init_random_Formulae(formulae, pop);
+  Test_History history;
+  Result results[MAX_POP];
+  testing::internal::CaptureStdout();
+  for (int generation = 0; generation < 100; ++generation) {
+    simulate(history.data(), formulae, pop);
+    get_Results(history.data(), results, pop);
+    update_Formulae(results, formulae, pop);
+    for (int32_t i = 0; i < pop; ++i) ASSERT_TRUE(all_references_bound(formulae[i])) << generation;
+  }
+  testing::internal::GetCapturedStdout();
+  for (int32_t i = 0; i < pop; ++i) free_Formula(formulae[i]);
 }

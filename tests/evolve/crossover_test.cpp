@@ -3,19 +3,6 @@
 #include <vector>
 
 #include "evolve/evolve_support.h"
-#include "evolve/random_formula.h"
-#include "evolve/repair.h"
-#include "game/history.h"
-
-namespace {
-
-std::vector<Result> scores(const std::vector<int32_t>& values) {
-  std::vector<Result> results(MAX_POP);
-  for (size_t i = 0; i < values.size(); ++i) results[i].score = values[i];
-  return results;
-}
-
-}  // namespace
 
 TEST(Crossover, CandidatesAreInnerNodesInReversePreOrder) {
   Tree tree = parse("~Drcp&(Dcrp|Drcp)");
@@ -73,82 +60,6 @@ TEST(Crossover, AtomParents) {
   Tree child2(cross_over(tree.get(), atom.get()));
   printed = format_Formula(child2.get());
   EXPECT_TRUE(printed == "Dcrp" || printed == "(~Dcrp)") << printed;
-}
-
-TEST(ChooseParent, SingleDrawModuloTotal) {
-  std::vector<Result> results = scores({0, 3, 0, 5});
-  for (int32_t seed = 1; seed < 100; ++seed) {
-    int32_t draw = Draw_Predictor(seed).next() % 8;
-    seed_random(seed);
-    EXPECT_EQ(choose_parent(results.data(), 4), draw < 3 ? 1 : 3);
-  }
-}
-
-TEST(ChooseParent, ZeroTotalChoosesUniformly) {
-  std::vector<Result> results = scores({0});
-  EXPECT_EQ(choose_parent(results.data(), 1), 0);
-  results = scores({0, 0, 0});
-  for (int32_t seed = 1; seed < 30; ++seed) {
-    int32_t draw = Draw_Predictor(seed).next();
-    seed_random(seed);
-    EXPECT_EQ(choose_parent(results.data(), 3), draw % 3);
-  }
-}
-
-// Totals beyond one draw's range: every player with a positive score is
-// chosen with frequency close to its share.
-TEST(ChooseParent, LargeTotalsStayProportional) {
-  std::vector<int32_t> values(100);
-  for (int32_t i = 0; i < 100; ++i) values[i] = i % 10 == 3 ? 0 : 500 + 97 * i;
-  std::vector<Result> results = scores(values);
-  int64_t total = 0;
-  for (int32_t v : values) total += v;
-  ASSERT_GT(total, 32768);
-  seed_random(77);
-  std::vector<int> chosen(100);
-  const int trials = 400000;
-  for (int i = 0; i < trials; ++i) ++chosen[choose_parent(results.data(), 100)];
-  for (int32_t i = 0; i < 100; ++i) {
-    double share = values[i] / double(total);
-    EXPECT_NEAR(chosen[i] / double(trials), share, 4 * std::sqrt(share / trials) + 1e-9) << i;
-  }
-}
-
-TEST(UpdateFormulae, BreedsFromTheOldPopulationAndRepairs) {
-  Formula* formulae[MAX_POP] = {parse("Ed(Ddcp&Dcdp)").release(), parse("Drrp-2").release(),
-                                parse("A's(Drcs|Dcrs)").release()};
-  std::vector<Result> results = scores({10, 0, 20});
-  testing::internal::CaptureStdout();
-  update_Formulae(results.data(), formulae, 3);
-  std::fflush(stdout);
-  std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out.substr(0, 18), "updating formulae\n");
-  for (int i = 0; i < 3; ++i) {
-    // Player 1 scored nothing: no child holds its atom, the only offset -2.
-    EXPECT_EQ(format_Formula(formulae[i]).find("-2"), std::string::npos);
-    EXPECT_TRUE(all_references_bound(formulae[i]));
-    free_Formula(formulae[i]);
-  }
-}
-
-// Many generations of random populations: after every breeding, every atom
-// refers only to variables in scope.
-TEST(UpdateFormulae, RepairKeepsEveryReferenceBound) {
-  seed_random(12);
-  Formula* formulae[MAX_POP] = {};
-  const int32_t pop = 10;
-  init_random_Formulae(formulae, pop);
-  Test_History history;
-  Result results[MAX_POP];
-  testing::internal::CaptureStdout();
-  for (int generation = 0; generation < 100; ++generation) {
-    simulate(history.data(), formulae, pop);
-    get_Results(history.data(), results, pop);
-    update_Formulae(results, formulae, pop);
-    for (int32_t i = 0; i < pop; ++i) ASSERT_TRUE(all_references_bound(formulae[i])) << generation;
-  }
-  testing::internal::GetCapturedStdout();
-  for (int32_t i = 0; i < pop; ++i) free_Formula(formulae[i]);
 }
 
 TEST(Crossover, WorksOnVeryDeepTrees) {

@@ -37,8 +37,8 @@ inline bool all_references_bound(const Formula* formula) {
   walk_with_scopes(formula, [&](const Formula* node, const Scope& agents, const Scope& times) {
     if (node->type != DEFECTED) return;
     for (agent player : {node->player1, node->player2})
-      if (player != ROW && player != COLUMN && !in_scope(agents, player)) bound = false;
-    if (node->time != PREV_TIME && !in_scope(times, node->time)) bound = false;
+      if (player != ROW && player != COLUMN && !scope_holds(agents, player)) bound = false;
+    if (node->time != PREV_TIME && node->time != 0 && !scope_holds(times, node->time)) bound = false;
   });
   return bound;
 }

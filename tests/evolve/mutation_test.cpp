@@ -80,7 +80,7 @@ TEST(Mutation, ChanceAtomsStayAndOffsetsSaturate) {
   EXPECT_LT(low->time_mod, 0);
 
   Tree bad = parse("~Drcp");
-  bad->left->type = 0;
+  bad->left->type = static_cast<Node_Kind>(0);
   EXPECT_EQ(fatal_message([&] { mutate(bad.get()); }), "Invalid contructor in formula (found during mutation)");
 }
 

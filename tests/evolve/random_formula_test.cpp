@@ -85,11 +85,11 @@ TEST(RandomFormula, StatisticsOverManyTrees) {
       if (node->type == DEFECTED) ++offsets[node->time_mod];
       if (is_agent_quantifier(node->type)) {
         letters_in_range = letters_in_range && node->variable >= 'd' && node->variable <= 'o';
-        if (agents.size() < 14) rebinding = rebinding || in_scope(agents, node->variable);
+        if (agents.size() < 14) rebinding = rebinding || scope_holds(agents, node->variable);
       }
       if (is_time_quantifier(node->type)) {
         letters_in_range = letters_in_range && node->variable >= 's' && node->variable <= '{';
-        if (times.size() < 10) rebinding = rebinding || in_scope(times, node->variable);
+        if (times.size() < 10) rebinding = rebinding || scope_holds(times, node->variable);
       }
     });
   }

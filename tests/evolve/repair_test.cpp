@@ -94,7 +94,7 @@ TEST(Repair, RightOperandDrawsFirst) {
 
 TEST(Repair, UnknownKindIsFatal) {
   Tree tree = parse("~Drcp");
-  tree->left->type = 12;
+  tree->left->type = static_cast<Node_Kind>(12);
   EXPECT_EQ(fatal_message([&] { fix_Formula(tree.get(), fresh_agents(), fresh_times()); }),
             "weird type in 'fix formula'");
 }

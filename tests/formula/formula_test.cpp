@@ -84,11 +84,10 @@ TEST(Scope, InitAddAndMembership) {
   add_variable(agents, 0);  // the terminator is never added
   EXPECT_EQ(agents, "rcxy");
 
-  EXPECT_TRUE(in_scope(agents, 'x'));
-  EXPECT_FALSE(in_scope(agents, 'z'));
-  EXPECT_TRUE(in_scope(agents, 0));           // the terminator always counts
-  EXPECT_FALSE(in_scope(agents, NO_AGENT));   // a code, not a letter
-  EXPECT_FALSE(in_scope(agents, 0x100 + 'x'));  // no value past a byte aliases a letter
+  EXPECT_TRUE(scope_holds(agents, 'x'));
+  EXPECT_FALSE(scope_holds(agents, 'z'));
+  EXPECT_FALSE(scope_holds(agents, NO_AGENT));     // a code, not a letter
+  EXPECT_FALSE(scope_holds(agents, 0x100 + 'x'));  // no value past a byte aliases a letter
 }
 
 TEST(Scope, HasNoCapacityLimit) {

@@ -1,7 +1,7 @@
 // Formulae far deeper than any call stack, played and bred.
 #include <vector>
 
-#include "evolve/crossover.h"
+#include "evolve/breeding.h"
 #include "game/tournament.h"
 #include "test_support.h"
 
@@ -34,7 +34,7 @@ std::vector<Result> play_against_the_library(const std::string& text) {
   Test_History history;
   std::vector<Result> results(MAX_POP);
   seed_random(99);
-  play_rounds(history.data(), formulae, 3, ROUNDS);
+  play_rounds(history.data(), formulae, 3, Game_Rules{});
   get_Results(history.data(), results.data(), 3);
   for (int player = 0; player < 3; ++player) free_Formula(formulae[player]);
   return results;
@@ -66,7 +66,7 @@ TEST(DeepPlay, DeepPopulationBreedsAndPlays) {
   seed_random(5);
   testing::internal::CaptureStdout();
   for (int generation = 0; generation < 3; ++generation) {
-    play_rounds(history.data(), formulae, pop, 5);
+    play_rounds(history.data(), formulae, pop, Game_Rules{5});
     get_Results(history.data(), results, pop);
     update_Formulae(results, formulae, pop);
   }

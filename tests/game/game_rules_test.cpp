@@ -1,8 +1,9 @@
 // The rules a tournament can be played by: rounds, noise and payoffs. Noise
 // draws are checked against a stream that predicts every draw: one per
 // decision, right after the decision's own draws, before it is recorded.
-#include "evolve/crossover.h"
-#include "game/substitution.h"
+#include "evolve/breeding.h"
+#include "evolve/selection.h"
+#include "reference/substitution.h"
 #include "game/tournament.h"
 #include "test_support.h"
 

@@ -29,7 +29,7 @@ struct Tree_Maker {
       if (quantifiers_left == 0) kind = DEFECTED;
       else --quantifiers_left;
     }
-    Formula* node = new_Formula(kind);
+    Formula* node = new_Formula(static_cast<Node_Kind>(kind));
     if (kind == DEFECTED) {
       const agent agents[] = {ROW, COLUMN, ROW, COLUMN, 'a', 'b', 'd', 'x', 2, 200};
       const int32_t times[] = {PREV_TIME, PREV_TIME, 0, 's', 'x', 'a'};

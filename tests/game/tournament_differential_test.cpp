@@ -3,7 +3,7 @@
 // make exactly the draws, of evaluating every decision by substituted copies.
 #include "game/machine/play.h"
 #include "game/random_trees.h"
-#include "game/substitution.h"
+#include "reference/substitution.h"
 #include "game/tournament.h"
 #include "test_support.h"
 

@@ -122,15 +122,3 @@ TEST(Tournament, ResultRowFormat) {
   std::string out = testing::internal::GetCapturedStdout();
   EXPECT_NE(out.find("       3      30      50      40      30     340\n"), std::string::npos);
 }
-
-TEST(Tournament, ActionDump) {
-  Test_History history;
-  play(history, {ALWAYS_DEFECT, ALWAYS_COOPERATE, "Dcrp"});
-  testing::internal::CaptureStdout();
-  print_actions(history.data(), 3, 1);
-  std::fflush(stdout);
-  std::string out = testing::internal::GetCapturedStdout();
-  std::string expected = std::string("\n") + DASHES + "actions for player 1\ntime\t0\t2\t\n" + DASHES;
-  for (int time = 0; time < ROUNDS; ++time) expected += std::to_string(time) + "\t0-1\t0-0\t\n";
-  EXPECT_EQ(out, expected);
-}

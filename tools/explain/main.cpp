@@ -18,6 +18,7 @@
 #include "explanation.h"
 #include "findings.h"
 #include "formula/notation_reader.h"
+#include "run/population_reader.h"
 #include "lint.h"
 #include "options.h"
 #include "owned_tree.h"

@@ -4,6 +4,7 @@
 
 #include "formula/notation_printer.h"
 #include "formula/notation_reader.h"
+#include "game/rules.h"
 
 namespace {
 

@@ -19,7 +19,7 @@ std::string sample_moves(Formula* formula, const Sample_Opponent& opponent) {
   Formula* players[2] = {formula, rival.get()};
   History history;
   seed_random(DEFAULT_SEED);
-  play_rounds(history, players, 2, ROUNDS);
+  play_rounds(history, players, 2, Game_Rules{});
   std::string moves;
   for (int32_t time = 0; time < SAMPLE_MOVES; ++time) moves += get_action(history, 0, 1, time) ? 'D' : 'C';
   return moves;

@@ -6,6 +6,7 @@
 
 #include "error.h"
 #include "formula/notation_reader.h"
+#include "run/population_reader.h"
 #include "game/history.h"
 #include "game/results.h"
 #include "game/tournament.h"
@@ -88,7 +89,7 @@ std::string society_play(Formula* formula, const Society& society) {
   History history;
   std::vector<Result> results(players.size());
   seed_random(DEFAULT_SEED);
-  play_rounds(history, players.data(), pop, ROUNDS);
+  play_rounds(history, players.data(), pop, Game_Rules{});
   get_Results(history, results.data(), pop);
 
   std::string out = "  in a society: " + society.description + ", " + std::to_string(society.members.size()) +

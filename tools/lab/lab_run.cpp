@@ -8,6 +8,7 @@
 #include "evolve/random_formula.h"
 #include "formula/notation_printer.h"
 #include "formula/notation_reader.h"
+#include "run/population_reader.h"
 #include "game/history.h"
 #include "progress.h"
 #include "random_stream.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "game/history.h"
+#include "game/rules.h"
 
 bool Loop_Set::has(int32_t l) const { return many || std::find(loop.begin(), loop.begin() + count, l) != loop.begin() + count; }
 
@@ -29,75 +29,26 @@ void Loop_Set::remove(int32_t l) {
   }
 }
 
-Path_Bindings::Path_Bindings() {
-  for (auto& family : by_letter) family.fill(-1);
-}
-
-int32_t Path_Bindings::find(bool over_time, int32_t letter) const {
-  if (letter >= 0 && letter < 256) return by_letter[over_time][letter];
-  for (auto it = others.rbegin(); it != others.rend(); ++it)
-    if ((*it)[0] == over_time && (*it)[1] == letter) return (*it)[2];
-  return -1;
-}
-
-void Path_Bindings::bind(bool over_time, int32_t letter, int32_t loop) {
-  if (letter >= 0 && letter < 256)
-    by_letter[over_time][letter] = loop;
-  else
-    others.push_back({over_time, letter, loop});
-}
-
-void Path_Bindings::unbind(bool over_time, int32_t letter) {
-  if (letter >= 0 && letter < 256)
-    by_letter[over_time][letter] = -1;
-  else
-    others.pop_back();
-}
-
 namespace {
 
-bool is_quantifier(int32_t type) { return is_agent_quantifier(type) || is_time_quantifier(type); }
-bool is_known(const Formula* node) { return node && node->type >= AND && node->type <= CHANCE; }
+bool is_known(const Formula* node) { return node && is_known_kind(node->type); }
 bool is_byte(int32_t letter) { return letter >= 0 && letter < 256; }
-
-// Whether an atom can read a cell that its own deciding player writes in
-// the round being played: its first agent may be that player, its second
-// another one, and its time may be the current round.
-bool may_read_own_move(const Node_Info& atom, int32_t time_mod) {
-  bool first_is_row = atom.player1.kind == TERM_ROW ||
-                      (atom.player1.kind == TERM_CONSTANT && atom.player1.value >= 0 && atom.player1.value < HISTORY_PLAYERS);
-  bool second_is_other = atom.player2.kind == TERM_BOUND || atom.player2.kind == TERM_CONSTANT;
-  if (atom.player1.kind == TERM_CONSTANT && atom.player2.kind == TERM_CONSTANT && atom.player1.value == atom.player2.value)
-    return false;
-  if (!first_is_row || !second_is_other) return false;
-  switch (atom.time.kind) {
-    case TERM_PREV: return time_mod == 1;
-    case TERM_BOUND: return time_mod >= 1;
-    default: {
-      int64_t time = int64_t{atom.time.value} + time_mod;
-      return time >= 0 && time < HISTORY_TIMES;
-    }
-  }
-}
 
 bool reads_byte_letters(const Formula* atom, const Node_Info& info) {
   return (info.player1.kind != TERM_BOUND || is_byte(atom->player1)) &&
          (info.player2.kind != TERM_BOUND || is_byte(atom->player2)) && (info.time.kind != TERM_BOUND || is_byte(atom->time));
 }
 
-void enter(const Formula* node, Node_Info& info, Analysis& a, Path_Bindings& bindings) {
+void enter(const Formula* node, Node_Info& info, Analysis& a, Letter_Bindings& bindings) {
   if (is_quantifier(node->type)) {
-    bool over_time = is_time_quantifier(node->type);
-    if (!binds_its_letter(node, bindings)) {
-      info.transparent = true;
-    } else {
+    if (enter_quantifier(bindings, node, a.loops))
       info.loop = a.loops++;
-      bindings.bind(over_time, node->variable, info.loop);
-    }
+    else
+      info.transparent = true;
   } else if (node->type == DEFECTED) {
-    info.player1 = agent_term(node->player1, bindings);
-    info.player2 = agent_term(node->player2, bindings);
-    info.time = time_term(node->time, bindings);
+    info.player1 = agent_term(bindings, node->player1);
+    info.player2 = agent_term(bindings, node->player2);
+    info.time = time_term(bindings, node->time);
   }
 }
 
@@ -105,7 +56,7 @@ void leave_atom(const Formula* node, Node_Info& info, Analysis& a) {
   for (const Term& term : {info.player1, info.player2, info.time})
     if (term.kind == TERM_BOUND) info.loops.add(term.value);
   info.byte_letters = reads_byte_letters(node, info);
-  if (may_read_own_move(info, node->time_mod)) {
+  if (may_read_own_move(info.player1, info.player2, info.time, node->time_mod)) {
     (info.time.kind == TERM_CONSTANT ? info.own_move_once : info.own_move) = true;
     a.conflict_atoms.push_back({info.time, node->time_mod});
   }
@@ -121,7 +72,7 @@ void take_operand(Node_Info& info, const Node_Info& operand) {
   info.loops.add(operand.loops);
 }
 
-void leave(const Formula* node, int32_t id, Analysis& a, Path_Bindings& bindings) {
+void leave(const Formula* node, int32_t id, Analysis& a, Letter_Bindings& bindings) {
   Node_Info& info = a.info[id];
   if (node->type == DEFECTED) return leave_atom(node, info, a);
   if (node->type == CHANCE) {
@@ -134,7 +85,7 @@ void leave(const Formula* node, int32_t id, Analysis& a, Path_Bindings& bindings
   if (info.loop >= 0) {
     info.quantified = true;
     info.loops.remove(info.loop);
-    bindings.unbind(is_time_quantifier(node->type), node->variable);
+    leave_quantifier(bindings, node);
   }
 }
 
@@ -142,7 +93,7 @@ void leave(const Formula* node, int32_t id, Analysis& a, Path_Bindings& bindings
 
 Analysis analyse_Formula(const Formula* root) {
   Analysis a;
-  Path_Bindings bindings;
+  Letter_Bindings bindings;
   struct Frame {
     const Formula* node;
     int32_t id;

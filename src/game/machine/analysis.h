@@ -53,16 +53,3 @@ struct Analysis {
 // Pre-order positions: the left operand of node i is i + 1, the right one
 // i + 1 + the size of the left. Walks the tree without recursion.
 Analysis analyse_Formula(const Formula* root);
-
-// The loop binding each letter on a path, per family; letters outside a
-// byte are kept in a short list.
-struct Path_Bindings {
-  std::array<std::array<int32_t, 256>, 2> by_letter;
-  std::vector<std::array<int32_t, 3>> others;  // family, letter, loop
-
-  Path_Bindings();
-  int32_t find(bool over_time, int32_t letter) const;
-  void bind(bool over_time, int32_t letter, int32_t loop);
-  void unbind(bool over_time, int32_t letter);
-  int32_t operator()(bool over_time, int32_t letter) const { return find(over_time, letter); }
-};

@@ -5,6 +5,7 @@
 
 #include "game/machine/analysis.h"
 #include "game/machine/query_tables.h"
+#include "game/rules.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ struct Emitter {
   // player then decides by its loops, one opponent at a time, in the one
   // round where that time is the round being played.
   bool own_move_once;
-  Path_Bindings letters{};  // the loop of each letter bound on the path
+  Letter_Bindings letters;  // the loop of each letter bound on the path
   int32_t open_loops = 0;
   int32_t height = 0;
   int32_t nesting = 0;
@@ -85,17 +86,13 @@ bool is_loop(const Emitter& e, int32_t id) {
   return self.loop >= 0 && !body_ignores_letter(self, e.analysis.info[id + 1]);
 }
 
-bool bound_outside(const void* context, bool over_time, int32_t letter) {
-  return static_cast<const Emitter*>(context)->letters.find(over_time, letter) >= 0;
-}
-
 // A subformula that draws nothing, reads nothing of its own player's moves
 // of the round being played and holds a quantifier: one query instruction,
 // if its tables are not too large.
 bool emit_query(Emitter& e, const Formula* node, const Node_Info& self) {
   if (!self.pure || self.own_move || !self.byte_letters || !self.quantified) return false;
   if (self.own_move_once && !e.own_move_once) return false;
-  int32_t root = add_query(e.plan, node, Outer_Letters{&e, bound_outside});
+  int32_t root = add_query(e.plan, node, e.letters);
   if (e.plan.nodes[root].largest_table > e.plan.max_table_sets) return false;
   Instruction query = op(OP_QUERY, root);
   query.first_slot = static_cast<int32_t>(e.program.query_slots.size());
@@ -104,7 +101,7 @@ bool emit_query(Emitter& e, const Formula* node, const Node_Info& self) {
     Variable variable = free_variables(e.plan, n)[i];
     if (variable == OPPONENT) continue;
     bool over_time = is_time_variable(variable);
-    e.program.query_slots.push_back(e.letters.find(over_time, over_time ? variable : variable - agent_variable(0)));
+    e.program.query_slots.push_back(bound_by(e.letters, over_time, over_time ? variable : variable - agent_variable(0)));
   }
   e.program.queries.push_back(root);
   e.emit(query, 1);
@@ -166,14 +163,14 @@ bool emit_junction(Emitter& e, std::vector<Frame>& stack, Frame& f) {
 bool emit_quantifier(Emitter& e, std::vector<Frame>& stack, Frame& f) {
   const Formula* node = f.node;
   const Node_Info& self = e.analysis.info[f.id];
-  const bool forall = node->type == FORALL_AGENT || node->type == FORALL_TIME;
+  const bool forall = is_universal(node->type);
   const bool over_time = is_time_quantifier(node->type);
   if (f.phase == 0) {
-    if (!over_time && e.plan.pop <= 2) {
-      e.emit(op(OP_CONST, forall ? 1 : 0), 1);  // no candidate: the body is never looked at
+    if (!over_time && !has_agent_candidates(e.plan.pop)) {
+      e.emit(op(OP_CONST, empty_range_value(forall) ? 1 : 0), 1);  // the body is never looked at
       return true;
     }
-    if (self.loop >= 0) e.letters.bind(over_time, node->variable, self.loop);
+    if (self.loop >= 0) enter_quantifier(e.letters, node, self.loop);
     if (is_loop(e, f.id)) {
       e.program.loops[self.loop] = {over_time, forall, 0, 0};
       f.marker = e.emit(op(OP_LOOP_BEGIN, self.loop), 0);
@@ -189,7 +186,7 @@ bool emit_quantifier(Emitter& e, std::vector<Frame>& stack, Frame& f) {
     --e.open_loops;
     e.program.code[f.marker].target = e.here();
   }
-  if (self.loop >= 0) e.letters.unbind(over_time, node->variable);
+  if (self.loop >= 0) leave_quantifier(e.letters, node);
   return true;
 }
 
@@ -260,18 +257,7 @@ Program compile_Formula(const Formula* formula, const Analysis& analysis, Query_
 }
 
 bool reads_current_round(const Program& program, int32_t time) {
-  for (const Conflict_Atom& atom : program.conflict_atoms) {
-    switch (atom.time.kind) {
-      case TERM_PREV:
-        if (atom.time_mod == 1) return true;
-        break;
-      case TERM_BOUND:
-        // Time variables range over 0 to time - 2, or are -1 in rounds 0 and 1.
-        if (time >= 2 ? atom.time_mod >= 2 && atom.time_mod <= time : atom.time_mod == time + 1) return true;
-        break;
-      default:
-        if (int64_t{atom.time.value} + atom.time_mod == time) return true;
-    }
-  }
+  for (const Conflict_Atom& atom : program.conflict_atoms)
+    if (reads_round_being_played(atom.time, atom.time_mod, time)) return true;
   return false;
 }

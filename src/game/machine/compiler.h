@@ -6,7 +6,7 @@
 #include "formula/formula.h"
 #include "game/machine/analysis.h"
 #include "game/machine/program.h"
-#include "game/machine/query.h"
+#include "game/machine/query_plan.h"
 
 // The program of `formula` in the tournament whose plan is given; with
 // `queries`, its subformulae that draw nothing and hold a quantifier are

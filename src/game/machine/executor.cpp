@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cassert>
 
-#include "game/evaluate.h"
+#include "game/evaluation_errors.h"
+#include "game/rules.h"
 
 namespace {
 
@@ -71,14 +72,13 @@ int32_t next_candidate(const Run& run, int32_t from) {
 
 // A draw for each opponent in `valid` in turn, or for the one decided.
 Mask draw_chance(const Run& run, const Instruction& in) {
-  if (run.column >= 0) return all_or_none(chance_holds(in.chance));
-  const double threshold = chance_threshold(in.chance);
-  uint64_t holds[2] = {0, 0};
+  if (run.column >= 0) return all_or_none(holds(in.chance));
+  uint64_t truths[2] = {0, 0};
   const uint64_t reaching[2] = {run.valid.low, run.valid.high};
   for (int word = 0; word < 2; ++word)
     for (uint64_t left = reaching[word]; left != 0; left &= left - 1)
-      if (draw_is_below(threshold)) holds[word] |= left & -left;
-  return {holds[0], holds[1]};
+      if (holds(in.chance)) truths[word] |= left & -left;
+  return {truths[0], truths[1]};
 }
 
 void test(Run& run, const Instruction& in, bool conjunction) {

@@ -20,7 +20,6 @@
 
 #include "game/machine/compiler.h"
 #include "game/machine/executor.h"
-#include "game/tournament.h"
 
 namespace {
 
@@ -96,7 +95,7 @@ void compile_population(Population_Programs& programs, Formula* const* formulae,
   std::vector<const Formula*> compiled;
   std::vector<uint64_t> hashes;
   programs.plan.pop = pop;
-  programs.plan.times = time_values(rounds);
+  programs.plan.times = most_time_candidates(rounds);
   programs.plan.max_table_sets = max_table_sets;
   programs.of_player.resize(static_cast<size_t>(pop));
   programs.distinct.reserve(static_cast<size_t>(pop));
@@ -186,10 +185,6 @@ void decide_row(History& history, Population_Programs& programs, Strategy& strat
 }
 
 }  // namespace
-
-void play_rounds(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules) {
-  play_rounds_choosing(history, formulae, pop, rules, Machine_Settings{});
-}
 
 void play_rounds_choosing(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules,
                           const Machine_Settings& settings) {

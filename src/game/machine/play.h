@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "formula/formula.h"
-#include "game/game_rules.h"
+#include "game/rules.h"
 #include "game/history.h"
-#include "game/machine/query.h"
+#include "game/machine/query_plan.h"
 
 enum Evaluation_Choice : uint8_t {
   CHOOSE_BY_COST,  // loops within a budget of what the tables cost, else tables: what play_rounds does

@@ -4,7 +4,7 @@
 // resolved to the loops that bind them; quantifiers that bind nothing,
 // double negations and loops over a body that ignores its variable are
 // compiled away; subformulae that draw nothing and hold a quantifier are
-// queries, whose values come from tables (see query.h).
+// queries, whose values come from tables (see query_plan.h).
 #pragma once
 
 #include <cstdint>

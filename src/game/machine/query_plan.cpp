@@ -6,7 +6,8 @@
 #include <array>
 
 #include "game/history.h"
-#include "game/machine/query.h"
+#include "game/machine/query_plan.h"
+#include "game/rules.h"
 
 namespace {
 
@@ -20,8 +21,6 @@ uint64_t mix(uint64_t hash, uint64_t value) {
 }
 
 uint64_t term_hash(uint64_t hash, Term term) { return mix(mix(hash, term.kind), static_cast<uint32_t>(term.value)); }
-
-bool same_term(Term a, Term b) { return a.kind == b.kind && a.value == b.value; }
 
 bool same_atom(const Query_Atom& a, const Query_Atom& b) {
   return same_term(a.player1, b.player1) && same_term(a.player2, b.player2) && same_term(a.time, b.time) &&
@@ -52,18 +51,9 @@ void add_term_variable(Term term, std::vector<Variable>& free) {
 }
 
 // Whether an atom may read the round being played, whose moves appear as
-// the players decide: its time is the previous round plus one, a time
-// variable plus one or more (the variable reaches the round before the
-// previous one), or a constant time of the table.
+// the players decide.
 bool may_read_playing(const Query_Atom& atom) {
-  switch (atom.time.kind) {
-    case TERM_PREV: return atom.time_mod == 1;
-    case TERM_BOUND: return atom.time_mod >= 1;
-    default: {
-      int64_t time = int64_t{atom.time.value} + atom.time_mod;
-      return time >= 0 && time < HISTORY_TIMES;
-    }
-  }
+  return playing_round_reach(atom.time, atom.time_mod).reach != Round_Reach::NEVER;
 }
 
 // The sets of a table over `free` at the plan's largest ranges, saturating
@@ -139,10 +129,7 @@ Query_Node blank(Query_Kind kind) {
 int32_t make_constant(Query_Plan& plan, bool value) { return intern(plan, blank(value ? Q_TRUE : Q_FALSE), {}); }
 
 int32_t make_atom(Query_Plan& plan, const Query_Atom& atom) {
-  // Nobody defects against itself, and nobody before the first round.
-  bool never = same_term(atom.player1, atom.player2) ||
-               (atom.time.kind == TERM_CONSTANT && int64_t{atom.time.value} + atom.time_mod < 0);
-  if (never) return make_constant(plan, atom.negate);
+  if (atom_never_holds(atom.player1, atom.player2, atom.time, atom.time_mod)) return make_constant(plan, atom.negate);
   Query_Node node = blank(Q_ATOM);
   node.atom = atom;
   return intern(plan, node, {});
@@ -214,30 +201,22 @@ Query_Kind dual(Query_Kind kind) {
   }
 }
 
-// The letters bound on the path being read, inside the subformula.
-struct Path_Letters {
-  std::array<std::array<bool, 256>, 2> bound{};
-  Outer_Letters outer;
-
-  bool is_bound(bool over_time, int32_t letter) const {
-    if (letter >= 0 && letter < 256 && bound[over_time][letter]) return true;
-    return outer.bound(outer.context, over_time, letter);
-  }
-  // The Variable of a bound letter, or -1.
-  int32_t operator()(bool over_time, int32_t letter) const {
-    if (!is_bound(over_time, letter)) return -1;
-    return over_time ? letter : agent_variable(letter);
-  }
-};
-
-Term agent_of(agent value, const Path_Letters& letters) {
-  Term term = agent_term(value, letters);
-  return term.kind == TERM_COLUMN ? Term{TERM_BOUND, OPPONENT} : term;
+// The Variable of a field's letter where it is bound (its binder does not
+// matter: within a query a letter names one variable), or its term.
+Term variable_term(Term term, int32_t letter) {
+  if (term.kind != TERM_BOUND) return term;
+  return {TERM_BOUND, letter};
 }
 
-Query_Atom atom_of(const Formula* node, const Path_Letters& letters, bool negate) {
-  return {agent_of(node->player1, letters), agent_of(node->player2, letters), time_term(node->time, letters),
-          node->time_mod, negate};
+Term agent_of(agent value, const Letter_Bindings& letters) {
+  Term term = agent_term(letters, value);
+  if (term.kind == TERM_COLUMN) return {TERM_BOUND, OPPONENT};
+  return term.kind == TERM_BOUND ? Term{TERM_BOUND, agent_variable(value)} : term;
+}
+
+Query_Atom atom_of(const Formula* node, const Letter_Bindings& letters, bool negate) {
+  return {agent_of(node->player1, letters), agent_of(node->player2, letters),
+          variable_term(time_term(letters, node->time), node->time), node->time_mod, negate};
 }
 
 // One node of the formula being read, with whether an odd number of
@@ -263,19 +242,17 @@ int32_t combine(Query_Plan& plan, const Frame& frame, std::vector<int32_t>& resu
   results.pop_back();
   if (!frame.binds) return operand;  // a negation, or a quantifier that binds nothing
   bool over_time = is_time_quantifier(node->type);
-  if (!over_time && plan.pop <= 2) {  // no candidate: the body is never looked at
-    bool forall = node->type == FORALL_AGENT;
-    return make_constant(plan, forall != frame.negated);
-  }
-  Query_Kind kind = node->type == FORALL_AGENT || node->type == FORALL_TIME ? Q_FORALL : Q_EXISTS;
+  if (!over_time && !has_agent_candidates(plan.pop))  // the body is never looked at
+    return make_constant(plan, empty_range_value(node->type == FORALL_AGENT) != frame.negated);
+  Query_Kind kind = is_universal(node->type) ? Q_FORALL : Q_EXISTS;
   Variable variable = over_time ? node->variable : agent_variable(node->variable);
   return make_quantifier(plan, frame.negated ? dual(kind) : kind, variable, operand, 0);
 }
 
 }  // namespace
 
-int32_t add_query(Query_Plan& plan, const Formula* subformula, Outer_Letters outer) {
-  Path_Letters letters{{}, outer};
+int32_t add_query(Query_Plan& plan, const Formula* subformula, const Letter_Bindings& outer) {
+  Letter_Bindings letters = outer;
   std::vector<Frame> stack{{subformula, false, false, false}};
   std::vector<int32_t> results;
   while (!stack.empty()) {
@@ -286,9 +263,8 @@ int32_t add_query(Query_Plan& plan, const Formula* subformula, Outer_Letters out
       stack.pop_back();
       continue;
     }
-    bool over_time = is_time_quantifier(node->type);
     if (frame.expanded) {
-      if (frame.binds) letters.bound[over_time][node->variable] = false;
+      if (frame.binds) leave_quantifier(letters, node);
       results.push_back(combine(plan, frame, results));
       stack.pop_back();
       continue;
@@ -305,8 +281,7 @@ int32_t add_query(Query_Plan& plan, const Formula* subformula, Outer_Letters out
       stack.push_back({node->left, !negated, false, false});
       continue;
     }
-    frame.binds = binds_its_letter(node, letters);
-    if (frame.binds) letters.bound[over_time][node->variable] = true;
+    frame.binds = enter_quantifier(letters, node, 0);
     stack.push_back({node->left, negated, false, false});
   }
   return results.back();

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
-#include "game/evaluate.h"
+#include "game/rules.h"
 
 namespace {
 

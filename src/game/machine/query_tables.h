@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "game/history.h"
-#include "game/machine/query.h"
+#include "game/machine/query_plan.h"
 
 // One player's decisions in one round.
 struct Query_Context {

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "run/population_reader.h"
 #include "test_support.h"
 
 namespace {

@@ -89,18 +89,7 @@ inline const int32_t* children_of(const Query_Plan& plan, const Query_Node& node
   return plan.children.data() + node.first_child;
 }
 
-// The most values a time variable takes in a tournament of `rounds` rounds:
-// times 0 to the one before the previous round, or the time -1 alone.
-constexpr int32_t time_values(int32_t rounds) { return rounds > 3 ? rounds - 2 : 1; }
-
-// Whether a letter is bound by a quantifier outside the subformula being
-// read (a loop of the machine around it).
-struct Outer_Letters {
-  const void* context;
-  bool (*bound)(const void* context, bool over_time, int32_t letter);
-};
-
 // Reads a subformula into the plan and returns its node. The subformula
-// must draw nothing and hold only known kinds; letters bound outside it are
-// free variables of the query.
-int32_t add_query(Query_Plan& plan, const Formula* subformula, Outer_Letters outer);
+// must draw nothing and hold only known kinds; the letters `outer` binds
+// (the machine's loops around it) are free variables of the query.
+int32_t add_query(Query_Plan& plan, const Formula* subformula, const Letter_Bindings& outer);
