@@ -1,15 +1,17 @@
 // Which quantifier binds each letter of each atom, as evaluation resolves
-// them: an atom's letter belongs to the innermost enclosing quantifier of
-// its family (agents or times) that binds that letter; a quantifier whose
-// letter an enclosing quantifier of its family already binds binds nothing.
-// The letters r and c in agent places and p in the time place are never
-// variables. Nodes are numbered from 1 in preorder (see walk.h).
+// them (game/letters.h): an atom's letter belongs to the outermost enclosing
+// quantifier of its family (agents or times) that binds that letter; a
+// quantifier whose letter an enclosing quantifier of its family already
+// binds binds nothing. The letters r and c in agent places and p in the
+// time place are never variables. Nodes are numbered from 1 in preorder
+// (see walk.h).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "formula/formula.h"
+#include "game/letters.h"
 #include "walk.h"
 
 struct Quantifier_Binding {
@@ -25,10 +27,15 @@ struct Free_Letter {
   std::vector<int64_t> atoms;
 };
 
+// What an atom's fields name where it stands.
+struct Atom_Terms {
+  Term player1{}, player2{}, time{};
+};
+
 struct Bindings {
   std::vector<Quantifier_Binding> quantifiers;  // in node order
   std::vector<Free_Letter> free_letters;        // agents first, then times, each by letter code
-  std::vector<bool> time_bound;                 // by node number: a time quantifier binds the atom's time
+  std::vector<Atom_Terms> terms;                // by node number, for the atoms
 };
 
 Bindings find_Bindings(const std::vector<Visit>& visits);

@@ -7,6 +7,7 @@
 #include "bindings.h"
 #include "formula/notation_reader.h"
 #include "formula/notation_printer.h"
+#include "game/rules.h"
 #include "notation_text.h"
 #include "printable_text.h"
 #include "random_stream.h"
@@ -45,9 +46,11 @@ void append_outline(const std::vector<Visit>& visits, std::string& out) {
 // Why a quantifier on r, c or p finds no atom: those letters are never variables.
 std::string reserved_note(const Formula& quantifier) {
   const auto letter = static_cast<char>(quantifier.variable & 0xff);
-  if (is_agent_quantifier(quantifier.type) && (letter == 'r' || letter == 'c'))
-    return std::string(" (") + letter + " in an atom always means " + (letter == 'r' ? "me" : "the opponent") + ")";
-  if (is_time_quantifier(quantifier.type) && letter == 'p') return " (p in an atom always means the previous round)";
+  if (is_agent_quantifier(quantifier.type) && (letter == ROW_LETTER || letter == COLUMN_LETTER))
+    return std::string(" (") + letter + " in an atom always means " + (letter == ROW_LETTER ? "me" : "the opponent") +
+           ")";
+  if (is_time_quantifier(quantifier.type) && letter == PREV_LETTER)
+    return " (p in an atom always means the previous round)";
   return "";
 }
 
@@ -88,7 +91,7 @@ void append_reaches(const std::vector<Visit>& visits, const Bindings& bindings, 
   for (size_t i = 0; i < visits.size(); ++i) {
     const Formula& node = *visits[i].node;
     if (node.type != DEFECTED) continue;
-    std::string reach = reach_of_atom(node, bindings.time_bound[i + 1]);
+    std::string reach = reach_of_atom(node, bindings.terms[i + 1]);
     if (reach.empty()) continue;
     out += "    node " + std::to_string(i + 1) + "  " + escaped_text(format_Formula(&node)) + ": " + reach + "\n";
     any = true;
@@ -102,7 +105,7 @@ void append_chances(const std::vector<Visit>& visits, std::string& out) {
   for (size_t i = 0; i < visits.size(); ++i) {
     const Formula& node = *visits[i].node;
     if (node.type != CHANCE) continue;
-    const int32_t draws = chance_true_draws(node.chance);
+    const int32_t draws = draws_holding(node.chance);
     char probability[64];
     std::snprintf(probability, sizeof probability, "%.6g", draws / (DRAW_MAX + 1.0));
     out += "    node " + std::to_string(i + 1) + "  " + escaped_text(format_Formula(&node)) + ": true for " +
@@ -132,14 +135,6 @@ void append_moves(Formula* formula, const std::vector<Visit>& visits, std::strin
 }
 
 }  // namespace
-
-int32_t chance_true_draws(double chance) {
-  // chance_holds is true for a draw d when d < chance * DRAW_MAX.
-  const double bound = chance * DRAW_MAX;
-  if (!(bound > 0)) return 0;
-  if (bound > DRAW_MAX) return DRAW_MAX + 1;
-  return static_cast<int32_t>(std::ceil(bound));
-}
 
 std::string explain_Formula(Formula* formula) {
   const std::vector<Visit> visits = preorder_Formula(formula);

@@ -10,7 +10,3 @@
 #include "formula/formula.h"
 
 std::string explain_Formula(Formula* formula);
-
-// The number of the 32768 possible draws for which a CHANCE atom of the
-// given probability is true.
-int32_t chance_true_draws(double chance);

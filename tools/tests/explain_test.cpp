@@ -70,7 +70,7 @@ TEST(Bindings, AgentAndTimeFamiliesAreSeparate) {
   EXPECT_EQ(a.bindings.quantifiers[0].atoms, (Nodes{4}));
   EXPECT_EQ(a.bindings.quantifiers[1].atoms, (Nodes{4}));
   EXPECT_EQ(a.bindings.quantifiers[1].shadowed_by, 0);
-  EXPECT_TRUE(a.bindings.time_bound[4]);
+  EXPECT_EQ(a.bindings.terms[4].time.kind, TERM_BOUND);
   ASSERT_EQ(a.bindings.free_letters.size(), 1u);
   EXPECT_FALSE(a.bindings.free_letters[0].over_time);
   EXPECT_EQ(a.bindings.free_letters[0].letter, 'x');
@@ -97,13 +97,13 @@ TEST(Bindings, FreeLettersListAgentsThenTimesByCode) {
 TEST(Bindings, AbsoluteTimeIsNoFreeLetter) {
   Analysis plain = analyse("Drc0");
   EXPECT_TRUE(plain.bindings.free_letters.empty());
-  EXPECT_FALSE(plain.bindings.time_bound[1]);
+  EXPECT_NE(plain.bindings.terms[1].time.kind, TERM_BOUND);
 }
 
 std::string reach(std::string_view text) {
   Analysis a = analyse(text);
   const Visit& atom = a.visits.back();
-  return reach_of_atom(*atom.node, a.bindings.time_bound[a.visits.size()]);
+  return reach_of_atom(*atom.node, a.bindings.terms[a.visits.size()]);
 }
 
 TEST(Reach, ThePastIsNotListed) {
@@ -128,17 +128,6 @@ TEST(Reach, AbsoluteTimesAndUnboundLetters) {
   EXPECT_EQ(reach("Drc50").rfind("time 50, beyond the last round (49)", 0), 0u);
   EXPECT_EQ(reach("Dcrz").rfind("time 122, beyond", 0), 0u);
   EXPECT_EQ(reach("Dcrz-100").rfind("round 22:", 0), 0u);
-}
-
-TEST(Chance, CountsTheDrawsBelowTheBound) {
-  EXPECT_EQ(chance_true_draws(0.0), 0);
-  EXPECT_EQ(chance_true_draws(-1.0), 0);
-  EXPECT_EQ(chance_true_draws(std::nan("")), 0);
-  EXPECT_EQ(chance_true_draws(1.0 / DRAW_MAX), 1);
-  EXPECT_EQ(chance_true_draws(0.5), 16384);
-  EXPECT_EQ(chance_true_draws(1.0), 32767) << "the draw 32767 is not below 1 x 32767";
-  EXPECT_EQ(chance_true_draws(2.0), 32768);
-  EXPECT_EQ(chance_true_draws(INFINITY), 32768);
 }
 
 TEST(Words, AtomsReadAsSentences) {
