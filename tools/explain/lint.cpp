@@ -9,6 +9,7 @@
 #include "number_text.h"
 #include "notation_text.h"
 #include "printable_text.h"
+#include "utf8.h"
 #include "walk.h"
 
 namespace {
@@ -65,20 +66,6 @@ std::string byte_name(unsigned char byte) {
   char text[8];
   std::snprintf(text, sizeof text, "0x%02X", byte);
   return text;
-}
-
-// The length of the UTF-8 sequence of two to four bytes at `at`, or 0.
-size_t utf8_length(std::string_view raw, size_t at, uint32_t& code) {
-  const auto lead = static_cast<unsigned char>(raw[at]);
-  const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-  if (length == 0 || at + length > raw.size()) return 0;
-  code = lead & (0x7F >> length);
-  for (size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(raw[at + i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    code = code << 6 | (next & 0x3F);
-  }
-  return length;
 }
 
 std::string byte_warning(unsigned char byte) {
@@ -210,11 +197,12 @@ std::vector<Finding> byte_Warnings(std::string_view raw) {
   for (size_t at = 0; at < raw.size(); ++at) {
     const auto byte = static_cast<unsigned char>(raw[at]);
     if ((byte >= '!' && byte <= '~') || is_formula_white_space(raw[at])) continue;
-    uint32_t code = 0;
-    const size_t length = utf8_length(raw, at, code);
-    const std::string message = length ? letter_warning(raw.substr(at, length), code) : byte_warning(byte);
+    // A letter of several bytes is one warning; any other byte, its own.
+    const Utf8_Character letter = decode_utf8(raw, at);
+    const bool several = letter.length > 1;
+    const std::string message = several ? letter_warning(raw.substr(at, letter.length), letter.code) : byte_warning(byte);
     out.push_back({Severity::WARNING, static_cast<int64_t>(at), message, ""});
-    if (length) at += length - 1;
+    if (several) at += letter.length - 1;
   }
   return out;
 }

@@ -236,6 +236,18 @@ TEST(Lint, BytesOfAUtf8LetterAreOneWarning) {
   EXPECT_TRUE(byte_Warnings("Drcp\t&\r\n Dcrp ~").empty());
 }
 
+TEST(Lint, BytesOfAnInvalidSequenceAreEachAWarning) {
+  // An overlong "/", a surrogate, a code point beyond U+10FFFF: no letter, so each byte is one.
+  for (const char* invalid : {"\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80"}) {
+    const std::vector<Finding> found = byte_Warnings(invalid);
+    ASSERT_EQ(found.size(), 3u) << invalid;
+    for (int64_t at = 0; at < 3; ++at) {
+      EXPECT_EQ(found[at].offset, at);
+      EXPECT_EQ(found[at].message.rfind("byte 0x", 0), 0u) << found[at].message;
+    }
+  }
+}
+
 TEST(Lint, WarningsStandWhereTheirTextStands) {
   const std::string text = "Dcrp-1x|DrcpDcrp|R2|A'pDrcp|Drc+5";
   std::vector<Node_Span> spans;
