@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "error.h"
+#include "printable_text.h"
 #include "text_bytes.h"
 
 namespace {
@@ -62,7 +63,7 @@ void write_run_record(const Lab_Options& options, int32_t pop) {
   }
   const std::string path = run_record_path(options.out);
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) error("cannot open " + path + " for writing: " + std::strerror(errno));
+  if (!file) error("cannot open " + printable_text(path) + " for writing: " + std::strerror(errno));
   bool written = std::fwrite(json.data(), 1, json.size(), file) == json.size();
-  if (std::fclose(file) != 0 || !written) error("cannot write " + path + ": " + std::strerror(errno));
+  if (std::fclose(file) != 0 || !written) error("cannot write " + printable_text(path) + ": " + std::strerror(errno));
 }

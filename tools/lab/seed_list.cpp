@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "error.h"
+#include "printable_text.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ const char* const SEEDS_ALLOWED =
     "seeds from 0 to 2147483647 and ranges FIRST-LAST, separated by commas, such as 1-1000 or 1,5,10-20";
 
 [[noreturn]] void malformed(const std::string& text) {
-  error("--seeds: '" + text + "' is not a list of " + SEEDS_ALLOWED);
+  error("--seeds: '" + printable_text(text) + "' is not a list of " + SEEDS_ALLOWED);
 }
 
 // A seed: decimal digits only, at most MAX_LISTED_SEED.
