@@ -18,8 +18,7 @@ bool is_operand(std::string_view argument) { return argument.empty() || argument
 
 }  // namespace
 
-Option_Reader start_Option_Reader(std::string_view tool, std::span<const Option_Spec> options, int argc,
-                                  char** argv) {
+Option_Reader start_Option_Reader(std::string_view tool, std::span<const Option_Spec> options, int argc, char** argv) {
   Option_Reader reader{tool, options, {}, 0, false, {}};
   for (int i = 1; i < argc; ++i) reader.arguments.emplace_back(argv[i]);
   return reader;

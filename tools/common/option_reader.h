@@ -39,8 +39,7 @@ struct Command_Argument {
   bool is_option() const { return !name.empty(); }
 };
 
-Option_Reader start_Option_Reader(std::string_view tool, std::span<const Option_Spec> options, int argc,
-                                  char** argv);
+Option_Reader start_Option_Reader(std::string_view tool, std::span<const Option_Spec> options, int argc, char** argv);
 
 // The next option or operand, or nothing at the end of the command line.
 std::optional<Command_Argument> next_Argument(Option_Reader& reader);

@@ -36,9 +36,8 @@ namespace {
 
 // Whether `text` is decimal digits, as a value from `low` to `high`.
 bool whole_number(const std::string& text, int64_t low, int64_t high, int64_t& value) {
-  if (text.empty() || text.size() > 10 || !std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-      }))
+  if (text.empty() || text.size() > 10 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return false;
   value = std::stoll(text);
   return value >= low && value <= high;
@@ -70,7 +69,8 @@ Payoffs payoffs_option(const std::string& text) {
     bool last = i == 3;
     if ((comma == std::string::npos) != last ||
         !whole_number(text.substr(start, last ? std::string::npos : comma - start), 0, MAX_PAYOFF, values[i]))
-      error("--payoffs: '" + printable_text(text) + "' is not four whole numbers T,R,P,S from 0 to " + std::to_string(MAX_PAYOFF));
+      error("--payoffs: '" + printable_text(text) + "' is not four whole numbers T,R,P,S from 0 to " +
+            std::to_string(MAX_PAYOFF));
     start = comma + 1;
   }
   return Payoffs{static_cast<int32_t>(values[0]), static_cast<int32_t>(values[1]), static_cast<int32_t>(values[2]),
@@ -79,23 +79,31 @@ Payoffs payoffs_option(const std::string& text) {
 
 // Each may be given once: a second value would silently replace the first.
 constexpr Option_Spec OPTIONS[] = {
-    {"--random", true, false},   {"--generations", true, false}, {"--seed", true, false},
-    {"--seeds", true, false},    {"--rounds", true, false},      {"--payoffs", true, false},
-    {"--mutation", true, false}, {"--noise", true, false},       {"--every", true, false},
-    {"--out", true, false},      {"--help", false, false},       {"--version", false, false},
+    {"--random", true, false}, {"--generations", true, false}, {"--seed", true, false},     {"--seeds", true, false},
+    {"--rounds", true, false}, {"--payoffs", true, false},     {"--mutation", true, false}, {"--noise", true, false},
+    {"--every", true, false},  {"--out", true, false},         {"--help", false, false},    {"--version", false, false},
 };
 
 void apply(Lab_Options& options, std::string_view name, const std::string& value) {
   const std::string option(name);
-  if (option == "--random") options.random = whole_option(option, value, 2, MAX_POP);
-  else if (option == "--generations") options.generations = whole_option(option, value, 1, MAX_GENERATIONS);
-  else if (option == "--seed") options.seeds = {Seed_Range{saturating_atoi(value), saturating_atoi(value)}};
-  else if (option == "--seeds") options.seeds = parse_seed_list(value);
-  else if (option == "--rounds") options.rounds = whole_option(option, value, 1, MAX_ROUNDS);
-  else if (option == "--payoffs") options.payoffs = payoffs_option(value);
-  else if (option == "--mutation") options.mutation = chance_option(option, value);
-  else if (option == "--noise") options.noise = chance_option(option, value);
-  else if (option == "--every") options.every = whole_option(option, value, 1, MAX_GENERATIONS);
+  if (option == "--random")
+    options.random = whole_option(option, value, 2, MAX_POP);
+  else if (option == "--generations")
+    options.generations = whole_option(option, value, 1, MAX_GENERATIONS);
+  else if (option == "--seed")
+    options.seeds = {Seed_Range{saturating_atoi(value), saturating_atoi(value)}};
+  else if (option == "--seeds")
+    options.seeds = parse_seed_list(value);
+  else if (option == "--rounds")
+    options.rounds = whole_option(option, value, 1, MAX_ROUNDS);
+  else if (option == "--payoffs")
+    options.payoffs = payoffs_option(value);
+  else if (option == "--mutation")
+    options.mutation = chance_option(option, value);
+  else if (option == "--noise")
+    options.noise = chance_option(option, value);
+  else if (option == "--every")
+    options.every = whole_option(option, value, 1, MAX_GENERATIONS);
   else if (option == "--out") {
     if (value.empty()) error("--out: the file name is empty");
     options.out = value == "-" ? "" : value;

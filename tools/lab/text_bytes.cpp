@@ -38,10 +38,14 @@ std::string csv_text_field(std::string_view text) {
   walk_bytes(
       text,
       [&](unsigned char byte) {
-        if (byte == '"') field += "\"\"";
-        else if (byte == '\\') field += "\\\\";
-        else if (is_control_byte(byte)) field += escaped_byte("\\x%02X", byte);
-        else field += static_cast<char>(byte);
+        if (byte == '"')
+          field += "\"\"";
+        else if (byte == '\\')
+          field += "\\\\";
+        else if (is_control_byte(byte))
+          field += escaped_byte("\\x%02X", byte);
+        else
+          field += static_cast<char>(byte);
       },
       [&](size_t at, size_t length) { field.append(text.substr(at, length)); },
       [&](unsigned char byte) { field += escaped_byte("\\x%02X", byte); });
@@ -53,10 +57,14 @@ std::string json_string(std::string_view text) {
   walk_bytes(
       text,
       [&](unsigned char byte) {
-        if (byte == '"') json += "\\\"";
-        else if (byte == '\\') json += "\\\\";
-        else if (is_control_byte(byte)) json += escaped_byte("\\u%04x", byte);
-        else json += static_cast<char>(byte);
+        if (byte == '"')
+          json += "\\\"";
+        else if (byte == '\\')
+          json += "\\\\";
+        else if (is_control_byte(byte))
+          json += escaped_byte("\\u%04x", byte);
+        else
+          json += static_cast<char>(byte);
       },
       [&](size_t at, size_t length) { json.append(text.substr(at, length)); },
       [&](unsigned char byte) { json += escaped_byte("\\udc%02x", byte); });

@@ -11,18 +11,17 @@
 
 #include "bindings.h"
 #include "explanation.h"
-#include "lint.h"
-#include "source_map.h"
 #include "formula/notation_reader.h"
+#include "lint.h"
 #include "notation_text.h"
 #include "owned_tree.h"
 #include "random_stream.h"
 #include "reach.h"
 #include "sample_play.h"
+#include "source_map.h"
 #include "walk.h"
 
 namespace {
-
 
 Tree parse(std::string_view text) { return Tree(parse_Formula(text)); }
 

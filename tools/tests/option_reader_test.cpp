@@ -1,12 +1,13 @@
 // The tools' option reader: both forms of a value, operands, "--" and "-",
 // and each refusal with its message.
+#include "option_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "error.h"
-#include "option_reader.h"
 
 namespace {
 
@@ -52,14 +53,17 @@ TEST(OptionReader, ValuesInBothFormsAndOperandsInOrder) {
 
 TEST(OptionReader, DashIsAFileAndDoubleDashEndsTheOptions) {
   EXPECT_EQ(read_all({"-", ""}), (Read{"-", ""}));
-  EXPECT_EQ(read_all({"--quiet", "--", "--help", "--", "-x", "--out"}), (Read{"--quiet=", "--help", "--", "-x", "--out"}));
+  EXPECT_EQ(read_all({"--quiet", "--", "--help", "--", "-x", "--out"}),
+            (Read{"--quiet=", "--help", "--", "-x", "--out"}));
 }
 
 TEST(OptionReader, RefusalsNameTheOptionAsGiven) {
-  EXPECT_EQ(read_all({"a.txt", "--colour", "5"}), (Read{"a.txt", "Error: unknown option --colour (see ipdlogic-tool --help)"}));
+  EXPECT_EQ(read_all({"a.txt", "--colour", "5"}),
+            (Read{"a.txt", "Error: unknown option --colour (see ipdlogic-tool --help)"}));
   EXPECT_EQ(read_all({"-o"}), (Read{"Error: unknown option -o (see ipdlogic-tool --help)"}));
   EXPECT_EQ(read_all({"--colour=red"}), (Read{"Error: unknown option --colour (see ipdlogic-tool --help)"}));
-  EXPECT_EQ(read_all({"--ou\x1b[2J\xff"}), (Read{"Error: unknown option --ou\\x1b[2J\\xff (see ipdlogic-tool --help)"}));
+  EXPECT_EQ(read_all({"--ou\x1b[2J\xff"}),
+            (Read{"Error: unknown option --ou\\x1b[2J\\xff (see ipdlogic-tool --help)"}));
   EXPECT_EQ(read_all({"--out"}), (Read{"Error: --out needs a value"}));
   EXPECT_EQ(read_all({"--quiet=yes"}), (Read{"Error: --quiet takes no value"}));
   EXPECT_EQ(read_all({"--help="}), (Read{"Error: --help takes no value"}));

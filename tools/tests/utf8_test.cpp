@@ -1,11 +1,11 @@
 // The tools' UTF-8 decoder at the edges of each length, and the forms it
 // refuses: overlong, surrogate, beyond U+10FFFF, cut short.
+#include "utf8.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
-
-#include "utf8.h"
 
 namespace {
 
@@ -36,8 +36,8 @@ TEST(Utf8, EachLengthFromItsSmallestToItsLargest) {
 }
 
 TEST(Utf8, OverlongFormsSurrogatesAndBeyondAreRefused) {
-  for (const char* overlong : {"\xc0\x80", "\xc0\xaf", "\xc1\xbf", "\xe0\x80\x80", "\xe0\x9f\xbf", "\xf0\x80\x80\x80",
-                               "\xf0\x8f\xbf\xbf"})
+  for (const char* overlong :
+       {"\xc0\x80", "\xc0\xaf", "\xc1\xbf", "\xe0\x80\x80", "\xe0\x9f\xbf", "\xf0\x80\x80\x80", "\xf0\x8f\xbf\xbf"})
     EXPECT_EQ(decoded(overlong), REFUSED);
   EXPECT_EQ(decoded("\xed\xa0\x80"), REFUSED) << "U+D800";
   EXPECT_EQ(decoded("\xed\xbf\xbf"), REFUSED) << "U+DFFF";
