@@ -20,7 +20,7 @@ enum class Severity { ERROR, WARNING };
 
 struct Finding {
   Severity severity;
-  int64_t offset;           // the byte of the file it points at; -1 for the file as a whole
+  int64_t offset;  // the byte of the file it points at; -1 for the file as a whole
   std::string message;
   std::string explanation;  // "" for none
 };

@@ -6,9 +6,10 @@
 #include <unordered_map>
 
 #include "bindings.h"
-#include "number_text.h"
 #include "notation_text.h"
+#include "number_text.h"
 #include "printable_text.h"
+#include "utf8.h"
 #include "walk.h"
 
 namespace {
@@ -48,8 +49,9 @@ std::string fault_explanation(const Notation_Error& failure, char c) {
       if (c == '(') return "nothing stands between these parentheses";
       return "the quantifier needs a formula after its letter";
     case Notation_Fault::WRONG_START: {
-      std::string why = "a formula starts with D (an atom), R (a chance atom), A or E (a quantifier), '~' or '(', not " +
-                        character(c);
+      std::string why =
+          "a formula starts with D (an atom), R (a chance atom), A or E (a quantifier), '~' or '(', not " +
+          character(c);
       if (c == 'd' || c == 'r' || c == 'a' || c == 'e') why += ": atoms and quantifiers are upper case";
       return why;
     }
@@ -67,23 +69,13 @@ std::string byte_name(unsigned char byte) {
   return text;
 }
 
-// The length of the UTF-8 sequence of two to four bytes at `at`, or 0.
-size_t utf8_length(std::string_view raw, size_t at, uint32_t& code) {
-  const auto lead = static_cast<unsigned char>(raw[at]);
-  const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-  if (length == 0 || at + length > raw.size()) return 0;
-  code = lead & (0x7F >> length);
-  for (size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(raw[at + i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    code = code << 6 | (next & 0x3F);
-  }
-  return length;
-}
-
 std::string byte_warning(unsigned char byte) {
-  std::string what = byte == 0 ? "NUL byte" : byte == '\f' ? "form feed" : byte == '\v' ? "vertical tab" : "byte " + byte_name(byte);
-  std::string text = what + " is not printable ASCII: the formula text holds it as the character of code " + std::to_string(byte);
+  std::string what = byte == 0      ? "NUL byte"
+                     : byte == '\f' ? "form feed"
+                     : byte == '\v' ? "vertical tab"
+                                    : "byte " + byte_name(byte);
+  std::string text =
+      what + " is not printable ASCII: the formula text holds it as the character of code " + std::to_string(byte);
   if (byte == '\f' || byte == '\v') text += " (only blank, tab, newline and carriage return are white space)";
   return text;
 }
@@ -104,13 +96,15 @@ void number_warnings(const Formula& atom, const Node_Span& span, std::string_vie
   const bool chance = atom.type == CHANCE;
   const int32_t start = chance ? span.low + 1 : offset_text_start(text, span.low, span.high);
   if (start > span.high) {
-    if (chance) out.push_back(warning(map, span.low, "R without a number is the probability 0: the atom is never true"));
+    if (chance)
+      out.push_back(warning(map, span.low, "R without a number is the probability 0: the atom is never true"));
     return;
   }
   const std::string_view number = text.substr(static_cast<size_t>(start), static_cast<size_t>(span.high - start + 1));
   const size_t taken = chance ? atof_length(number) : atoi_length(number);
   const std::string what = chance ? "probability" : "offset";
-  const std::string_view read = text.substr(static_cast<size_t>(span.low), static_cast<size_t>(start - span.low) + taken);
+  const std::string_view read =
+      text.substr(static_cast<size_t>(span.low), static_cast<size_t>(start - span.low) + taken);
   // Text that could start a formula of its own suggests a missing operator.
   const bool formula_follows = std::string_view("DRAE~(").find(number[taken]) != std::string_view::npos;
   const std::string hint = formula_follows ? "; is an & or | missing before it?" : "";
@@ -128,11 +122,14 @@ void probability_warning(const Formula& atom, const Node_Span& span, const Sourc
   char value[32];
   std::snprintf(value, sizeof value, "%g", atom.chance);
   if (std::isnan(atom.chance))
-    out.push_back(warning(map, span.low, "the probability is not a number: the atom is never true (it still makes its draw)"));
+    out.push_back(
+        warning(map, span.low, "the probability is not a number: the atom is never true (it still makes its draw)"));
   else if (atom.chance > 1)
-    out.push_back(warning(map, span.low, std::string("the probability ") + value + " is above 1: the atom is always true"));
+    out.push_back(
+        warning(map, span.low, std::string("the probability ") + value + " is above 1: the atom is always true"));
   else if (atom.chance < 0)
-    out.push_back(warning(map, span.low, std::string("the probability ") + value + " is below 0: the atom is never true"));
+    out.push_back(
+        warning(map, span.low, std::string("the probability ") + value + " is below 0: the atom is never true"));
 }
 
 std::string quantifier_text(const Formula& quantifier) {
@@ -150,18 +147,20 @@ void quantifier_warning(const Formula& quantifier, int32_t at, const Formula* sh
   const std::string name = quantifier_text(quantifier) + " binds nothing: ";
   const std::string clash = "; during evolution, variable repair reports it as a clash";
   if (!over_time && (letter == 'r' || letter == 'c'))
-    out.push_back(warning(map, at, name + "atoms read " + letter_text(letter) + " as " +
-                                       (letter == 'r' ? "the player itself" : "the opponent") + clash));
+    out.push_back(warning(map, at,
+                          name + "atoms read " + letter_text(letter) + " as " +
+                              (letter == 'r' ? "the player itself" : "the opponent") + clash));
   else if (over_time && letter == 'p')
     out.push_back(warning(map, at, name + "atoms read p as the previous round"));
   else if (over_time && letter != 0 && (letter < 'a' || letter > 'z'))
     out.push_back(warning(map, at, name + "atoms take only a to z as time letters"));
   else if (shadowing) {
     const Location where = locate(map, map.raw_of[static_cast<size_t>(shadowing_at)]);
-    out.push_back(warning(map, at, name + "the " + (over_time ? "time" : "agent") + " quantifier " +
-                                       quantifier_text(*shadowing) + " at " + std::to_string(where.line) + ":" +
-                                       std::to_string(where.column) + " already binds " + letter_text(letter) +
-                                       ", and its atoms read that one" + (over_time ? "" : clash)));
+    out.push_back(warning(map, at,
+                          name + "the " + (over_time ? "time" : "agent") + " quantifier " +
+                              quantifier_text(*shadowing) + " at " + std::to_string(where.line) + ":" +
+                              std::to_string(where.column) + " already binds " + letter_text(letter) +
+                              ", and its atoms read that one" + (over_time ? "" : clash)));
   }
 }
 
@@ -202,7 +201,8 @@ Finding text_error_Finding(const Notation_Error& failure, const Source_Map& map,
   const char c = placed ? text[static_cast<size_t>(failure.at)] : '\0';
   std::string message = failure.what();
   if (!failure.diagnostic.empty()) message += " (" + failure.diagnostic.substr(0, failure.diagnostic.size() - 1) + ")";
-  return {Severity::ERROR, placed ? map.raw_of[static_cast<size_t>(failure.at)] : 0, message, fault_explanation(failure, c)};
+  return {Severity::ERROR, placed ? map.raw_of[static_cast<size_t>(failure.at)] : 0, message,
+          fault_explanation(failure, c)};
 }
 
 std::vector<Finding> byte_Warnings(std::string_view raw) {
@@ -210,11 +210,13 @@ std::vector<Finding> byte_Warnings(std::string_view raw) {
   for (size_t at = 0; at < raw.size(); ++at) {
     const auto byte = static_cast<unsigned char>(raw[at]);
     if ((byte >= '!' && byte <= '~') || is_formula_white_space(raw[at])) continue;
-    uint32_t code = 0;
-    const size_t length = utf8_length(raw, at, code);
-    const std::string message = length ? letter_warning(raw.substr(at, length), code) : byte_warning(byte);
+    // A letter of several bytes is one warning; any other byte, its own.
+    const Utf8_Character letter = decode_utf8(raw, at);
+    const bool several = letter.length > 1;
+    const std::string message =
+        several ? letter_warning(raw.substr(at, letter.length), letter.code) : byte_warning(byte);
     out.push_back({Severity::WARNING, static_cast<int64_t>(at), message, ""});
-    if (length) at += length - 1;
+    if (several) at += letter.length - 1;
   }
   return out;
 }
@@ -232,7 +234,8 @@ std::vector<Finding> formula_Warnings(const Formula* formula, const std::vector<
     if (node.type == CHANCE) probability_warning(node, a.span_of.at(&node), map, out);
   }
   for (const Quantifier_Binding& binding : a.bindings.quantifiers) {
-    const Formula* shadowing = binding.shadowed_by ? a.visits[static_cast<size_t>(binding.shadowed_by - 1)].node : nullptr;
+    const Formula* shadowing =
+        binding.shadowed_by ? a.visits[static_cast<size_t>(binding.shadowed_by - 1)].node : nullptr;
     quantifier_warning(*a.visits[static_cast<size_t>(binding.node - 1)].node, span_of_node(a, binding.node).low,
                        shadowing, shadowing ? span_of_node(a, binding.shadowed_by).low : -1, map, out);
   }

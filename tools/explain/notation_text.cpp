@@ -65,15 +65,16 @@ std::string free_letter_meaning(bool over_time, int32_t letter) {
   const std::string code = std::to_string(letter);
   if (over_time) return "stands for time " + code + " (its character code) plus the atom's offset";
   std::string meaning = "stands for player " + code + " (its character code)";
-  if (letter >= MAX_POP) return meaning + ", who never plays: reads as defection, or cooperation at times before round 0";
+  if (letter >= MAX_POP)
+    return meaning + ", who never plays: reads as defection, or cooperation at times before round 0";
   if (letter == 0) return meaning + ", the first player, who is always in the game";
   return meaning + ": unless " + std::to_string(letter + 1) +
          " or more players play, reads as defection, or cooperation at times before round 0";
 }
 
 std::string describe_atom(const Formula& atom) {
-  std::string words = subject_text(atom.player1) + " defected against " + object_text(atom.player2) + " " +
-                      time_text(atom);
+  std::string words =
+      subject_text(atom.player1) + " defected against " + object_text(atom.player2) + " " + time_text(atom);
   if (atom.player1 == atom.player2) words += " (never true: nobody defects against itself)";
   return words;
 }
@@ -83,8 +84,10 @@ std::string describe_node(const Formula& node) {
     case AND: return "and";
     case OR: return "or";
     case NOT: return "not";
-    case FORALL_AGENT: return "A " + letter_text(node.variable) + "  for every other player " + letter_text(node.variable);
-    case EXISTS_AGENT: return "E " + letter_text(node.variable) + "  for some other player " + letter_text(node.variable);
+    case FORALL_AGENT:
+      return "A " + letter_text(node.variable) + "  for every other player " + letter_text(node.variable);
+    case EXISTS_AGENT:
+      return "E " + letter_text(node.variable) + "  for some other player " + letter_text(node.variable);
     case FORALL_TIME:
       return "A' " + letter_text(node.variable) + "  for every time " + letter_text(node.variable) +
              " up to two rounds ago";

@@ -3,35 +3,37 @@
 #include <string_view>
 
 #include "error.h"
+#include "option_reader.h"
 #include "printable_text.h"
 
 namespace {
+
 const char* const USAGE = "usage: ipdlogic-explain [--society PATH]... [--] FILE...";
-}
+
+constexpr Option_Spec OPTIONS[] = {
+    {"--society", true, true},
+    {"--help", false, false},
+    {"--version", false, false},
+};
+
+}  // namespace
 
 Options read_Options(int argc, char** argv) {
   Options options;
-  bool only_files = false;
-  for (int position = 1; position < argc; ++position) {
-    const std::string_view argument = argv[position];
-    if (only_files || argument.empty() || argument[0] != '-') {
-      options.files.emplace_back(argument);
-    } else if (argument == "--") {
-      only_files = true;
-    } else if (argument == "--help") {
-      options.help = true;
-    } else if (argument == "--version") {
-      options.version = true;
-    } else if (argument == "--society") {
-      if (++position == argc) error("option --society needs a formula file or a directory (" + std::string(USAGE) + ")");
-      options.society.emplace_back(argv[position]);
-    } else if (argument.substr(0, 10) == "--society=") {
-      options.society.emplace_back(argument.substr(10));
+  Option_Reader reader = start_Option_Reader("ipdlogic-explain", OPTIONS, argc, argv);
+  while (const std::optional<Command_Argument> argument = next_Argument(reader)) {
+    if (!argument->is_option()) {
+      options.files.emplace_back(argument->value);
+    } else if (argument->name == "--society") {
+      options.society.emplace_back(argument->value);
     } else {
-      error("unknown option: " + printable_text(argument) + " (" + USAGE + ")");
+      // --help or --version: the rest of the command line is not read.
+      options.help = argument->name == "--help";
+      options.version = !options.help;
+      return options;
     }
   }
-  if (!options.help && !options.version && options.files.empty()) error(std::string("no formula file named (") + USAGE + ")");
+  if (options.files.empty()) error(std::string("no formula file named (") + USAGE + ")");
   return options;
 }
 

@@ -14,8 +14,10 @@ struct Options {
   std::vector<std::string> files;
 };
 
-// An unknown option, or --society without its path, is a fatal error; after
-// "--" every argument is a file name.
+// Read by the tools' option reader: an unknown option, or --society without
+// its path, is a fatal error; "-" and, after "--", every argument is a file
+// name. --help and --version end the reading: what follows them is not
+// looked at.
 Options read_Options(int argc, char** argv);
 
 // The text of --help; `library` is the default society's directory, or "".

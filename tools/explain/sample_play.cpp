@@ -4,8 +4,8 @@
 
 #include "formula/notation_reader.h"
 #include "game/history.h"
-#include "owned_tree.h"
 #include "game/tournament.h"
+#include "owned_tree.h"
 #include "random_stream.h"
 
 const Sample_Opponent sample_opponents[SAMPLE_OPPONENTS] = {

@@ -21,8 +21,8 @@ void append_csv_row(std::string& out, int32_t seed, int32_t generation, int32_t 
     out += ',';
   }
   out += formula_field;
-  for (int64_t value : {size, int64_t{result.t}, int64_t{result.r}, int64_t{result.p}, int64_t{result.s},
-                        int64_t{result.score}}) {
+  for (int64_t value :
+       {size, int64_t{result.t}, int64_t{result.r}, int64_t{result.p}, int64_t{result.s}, int64_t{result.score}}) {
     out += ',';
     append_number(out, value);
   }

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <set>
 
 #include "error.h"
 #include "formula/notation_reader.h"
 #include "number_text.h"
+#include "option_reader.h"
+#include "printable_text.h"
 #include "random_stream.h"
 
 const char* const LAB_USAGE =
@@ -35,9 +36,8 @@ namespace {
 
 // Whether `text` is decimal digits, as a value from `low` to `high`.
 bool whole_number(const std::string& text, int64_t low, int64_t high, int64_t& value) {
-  if (text.empty() || text.size() > 10 || !std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-      }))
+  if (text.empty() || text.size() > 10 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return false;
   value = std::stoll(text);
   return value >= low && value <= high;
@@ -46,7 +46,7 @@ bool whole_number(const std::string& text, int64_t low, int64_t high, int64_t& v
 int32_t whole_option(const std::string& option, const std::string& text, int32_t low, int32_t high) {
   int64_t value;
   if (!whole_number(text, low, high, value))
-    error(option + ": '" + text + "' is not a whole number from " + std::to_string(low) + " to " +
+    error(option + ": '" + printable_text(text) + "' is not a whole number from " + std::to_string(low) + " to " +
           std::to_string(high));
   return static_cast<int32_t>(value);
 }
@@ -57,7 +57,7 @@ double chance_option(const std::string& option, const std::string& text) {
   char* end = nullptr;
   double value = text.empty() || std::isspace(static_cast<unsigned char>(text[0])) ? -1.0 : std::strtod(start, &end);
   if (end != start + text.size() || !(value >= 0.0 && value <= 1.0))
-    error(option + ": '" + text + "' is not a number from 0 to 1");
+    error(option + ": '" + printable_text(text) + "' is not a number from 0 to 1");
   return value;
 }
 
@@ -69,39 +69,50 @@ Payoffs payoffs_option(const std::string& text) {
     bool last = i == 3;
     if ((comma == std::string::npos) != last ||
         !whole_number(text.substr(start, last ? std::string::npos : comma - start), 0, MAX_PAYOFF, values[i]))
-      error("--payoffs: '" + text + "' is not four whole numbers T,R,P,S from 0 to " + std::to_string(MAX_PAYOFF));
+      error("--payoffs: '" + printable_text(text) + "' is not four whole numbers T,R,P,S from 0 to " +
+            std::to_string(MAX_PAYOFF));
     start = comma + 1;
   }
   return Payoffs{static_cast<int32_t>(values[0]), static_cast<int32_t>(values[1]), static_cast<int32_t>(values[2]),
                  static_cast<int32_t>(values[3])};
 }
 
-const char* const VALUED_OPTIONS[] = {"--random", "--generations", "--seed",  "--seeds", "--rounds",
-                                      "--payoffs", "--mutation",    "--noise", "--every", "--out"};
+// Each may be given once: a second value would silently replace the first.
+constexpr Option_Spec OPTIONS[] = {
+    {"--random", true, false}, {"--generations", true, false}, {"--seed", true, false},     {"--seeds", true, false},
+    {"--rounds", true, false}, {"--payoffs", true, false},     {"--mutation", true, false}, {"--noise", true, false},
+    {"--every", true, false},  {"--out", true, false},         {"--help", false, false},    {"--version", false, false},
+};
 
-bool takes_value(const std::string& option) {
-  return std::find(std::begin(VALUED_OPTIONS), std::end(VALUED_OPTIONS), option) != std::end(VALUED_OPTIONS);
-}
-
-void apply(Lab_Options& options, const std::string& option, const std::string& value) {
-  if (option == "--random") options.random = whole_option(option, value, 2, MAX_POP);
-  else if (option == "--generations") options.generations = whole_option(option, value, 1, MAX_GENERATIONS);
-  else if (option == "--seed") options.seeds = {Seed_Range{saturating_atoi(value), saturating_atoi(value)}};
-  else if (option == "--seeds") options.seeds = parse_seed_list(value);
-  else if (option == "--rounds") options.rounds = whole_option(option, value, 1, MAX_ROUNDS);
-  else if (option == "--payoffs") options.payoffs = payoffs_option(value);
-  else if (option == "--mutation") options.mutation = chance_option(option, value);
-  else if (option == "--noise") options.noise = chance_option(option, value);
-  else if (option == "--every") options.every = whole_option(option, value, 1, MAX_GENERATIONS);
+void apply(Lab_Options& options, std::string_view name, const std::string& value) {
+  const std::string option(name);
+  if (option == "--random")
+    options.random = whole_option(option, value, 2, MAX_POP);
+  else if (option == "--generations")
+    options.generations = whole_option(option, value, 1, MAX_GENERATIONS);
+  else if (option == "--seed")
+    options.seeds = {Seed_Range{saturating_atoi(value), saturating_atoi(value)}};
+  else if (option == "--seeds")
+    options.seeds = parse_seed_list(value);
+  else if (option == "--rounds")
+    options.rounds = whole_option(option, value, 1, MAX_ROUNDS);
+  else if (option == "--payoffs")
+    options.payoffs = payoffs_option(value);
+  else if (option == "--mutation")
+    options.mutation = chance_option(option, value);
+  else if (option == "--noise")
+    options.noise = chance_option(option, value);
+  else if (option == "--every")
+    options.every = whole_option(option, value, 1, MAX_GENERATIONS);
   else if (option == "--out") {
     if (value.empty()) error("--out: the file name is empty");
     options.out = value == "-" ? "" : value;
   }
 }
 
-void check_combinations(const Lab_Options& options, const std::set<std::string>& given) {
-  if (given.count("--seed") && given.count("--seeds")) error("--seed and --seeds cannot be given together");
-  if (given.count("--random") && !options.files.empty())
+void check_combinations(const Lab_Options& options, const Option_Reader& reader) {
+  if (was_given(reader, "--seed") && was_given(reader, "--seeds")) error("--seed and --seeds cannot be given together");
+  if (was_given(reader, "--random") && !options.files.empty())
     error("--random and formula files cannot be given together");
 }
 
@@ -111,34 +122,19 @@ Lab_Options parse_lab_options(int argc, char** argv) {
   Lab_Options options;
   options.seeds = {Seed_Range{DEFAULT_SEED, DEFAULT_SEED}};
   options.arguments.assign(argv, argv + argc);
-  std::set<std::string> given;
-  bool only_files = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string argument = argv[i];
-    if (only_files || argument == "-" || argument.rfind("-", 0) != 0) {
-      options.files.push_back(argument);
-      continue;
+  Option_Reader reader = start_Option_Reader("ipdlogic-lab", OPTIONS, argc, argv);
+  while (const std::optional<Command_Argument> argument = next_Argument(reader)) {
+    if (!argument->is_option()) {
+      options.files.emplace_back(argument->value);
+    } else if (argument->name == "--help" || argument->name == "--version") {
+      // The rest of the command line is not read.
+      options.help = argument->name == "--help";
+      options.version = !options.help;
+      return options;
+    } else {
+      apply(options, argument->name, std::string(argument->value));
     }
-    if (argument == "--") {
-      only_files = true;
-      continue;
-    }
-    options.help = argument == "--help";
-    options.version = argument == "--version";
-    if (options.help || options.version) return options;
-    // --option VALUE or --option=VALUE
-    size_t equals = argument.find('=');
-    bool inline_value = equals != std::string::npos;
-    std::string option = argument.substr(0, equals);
-    std::string value = inline_value ? argument.substr(equals + 1) : "";
-    if (!takes_value(option)) error("unknown option " + option + " (see ipdlogic-lab --help)");
-    if (!inline_value) {
-      if (i + 1 >= argc) error(option + " needs a value");
-      value = argv[++i];
-    }
-    if (!given.insert(option).second) error(option + " is given more than once");
-    apply(options, option, value);
   }
-  check_combinations(options, given);
+  check_combinations(options, reader);
   return options;
 }

@@ -17,13 +17,13 @@ struct Lab_Options {
   std::vector<std::string> files;  // formula files named as arguments
   int32_t random = 0;              // with --random, the number of random formulae
   int32_t generations = DEFAULT_GENERATIONS;
-  std::vector<Seed_Range> seeds;   // one run per seed, in this order
+  std::vector<Seed_Range> seeds;  // one run per seed, in this order
   int32_t rounds = ROUNDS;
   Payoffs payoffs;
   double mutation = 0.0;
   double noise = 0.0;
   int32_t every = 1;
-  std::string out;                 // empty for standard output
+  std::string out;  // empty for standard output
   bool help = false;
   bool version = false;
   std::vector<std::string> arguments;  // the command line as given, for the record

@@ -26,7 +26,8 @@ double seconds_since(const Progress& progress) {
 }
 
 void draw(Progress& progress, int32_t generation) {
-  std::string line = progress_line(progress.run, progress.runs, generation, progress.generations, seconds_since(progress));
+  std::string line =
+      progress_line(progress.run, progress.runs, generation, progress.generations, seconds_since(progress));
   std::fprintf(stderr, "\r%s\033[K", line.c_str());
   std::fflush(stderr);
   progress.drawn = std::chrono::steady_clock::now();
@@ -46,8 +47,7 @@ std::string progress_line(int64_t run, int64_t runs, int32_t generation, int32_t
   line.replace(BAR_WIDTH + 1, 2, "] ");
   char counts[96];
   std::snprintf(counts, sizeof counts, "%3d%%  run %lld/%lld, generation %d/%d, ", static_cast<int>(share * 100),
-                static_cast<long long>(run + 1), static_cast<long long>(runs),
-                generation, generations);
+                static_cast<long long>(run + 1), static_cast<long long>(runs), generation, generations);
   line += counts;
   line += clock_text(elapsed_seconds) + " elapsed";
   if (done > 0 && done < total) line += ", about " + clock_text(elapsed_seconds * (total - done) / done) + " left";

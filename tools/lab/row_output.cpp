@@ -7,13 +7,14 @@
 #include <cstring>
 
 #include "error.h"
+#include "printable_text.h"
 
 namespace {
 
 constexpr size_t WRITE_SIZE = 1 << 16;
 
 [[noreturn]] void cannot_write(const Row_Output& output) {
-  error("cannot write " + output.name + ": " + std::strerror(errno));
+  error("cannot write " + printable_text(output.name) + ": " + std::strerror(errno));
 }
 
 }  // namespace
@@ -27,7 +28,7 @@ Row_Output open_row_output(const std::string& path) {
   }
   output.name = path;
   output.fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (output.fd < 0) error("cannot open " + path + " for writing: " + std::strerror(errno));
+  if (output.fd < 0) error("cannot open " + printable_text(path) + " for writing: " + std::strerror(errno));
   output.owned = true;
   return output;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "error.h"
+#include "printable_text.h"
 
 namespace {
 
@@ -10,14 +11,13 @@ const char* const SEEDS_ALLOWED =
     "seeds from 0 to 2147483647 and ranges FIRST-LAST, separated by commas, such as 1-1000 or 1,5,10-20";
 
 [[noreturn]] void malformed(const std::string& text) {
-  error("--seeds: '" + text + "' is not a list of " + SEEDS_ALLOWED);
+  error("--seeds: '" + printable_text(text) + "' is not a list of " + SEEDS_ALLOWED);
 }
 
 // A seed: decimal digits only, at most MAX_LISTED_SEED.
 int32_t parse_seed(const std::string& list, const std::string& digits) {
-  if (digits.empty() || digits.size() > 10 || !std::all_of(digits.begin(), digits.end(), [](char c) {
-        return c >= '0' && c <= '9';
-      }))
+  if (digits.empty() || digits.size() > 10 ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
     malformed(list);
   int64_t value = std::stoll(digits);
   if (value > MAX_LISTED_SEED) error("--seeds: seed " + digits + " is beyond 2147483647");
@@ -50,7 +50,8 @@ std::vector<Seed_Range> parse_seed_list(const std::string& text) {
   size_t start = 0;
   while (true) {
     size_t comma = text.find(',', start);
-    seeds.push_back(parse_item(text, text.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
+    seeds.push_back(
+        parse_item(text, text.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
     if (comma == std::string::npos) break;
     start = comma + 1;
   }

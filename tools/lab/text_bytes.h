@@ -7,10 +7,6 @@
 #include <string>
 #include <string_view>
 
-// The length of the valid UTF-8 sequence of two to four bytes that starts
-// at `at`, or 0 when none does (the byte is ASCII, or not valid there).
-size_t utf8_sequence_at(std::string_view text, size_t at);
-
 // Whether a byte is a control character: 0x00 to 0x1F, or 0x7F.
 inline bool is_control_byte(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
 

@@ -11,18 +11,17 @@
 
 #include "bindings.h"
 #include "explanation.h"
-#include "lint.h"
-#include "source_map.h"
 #include "formula/notation_reader.h"
+#include "lint.h"
 #include "notation_text.h"
 #include "owned_tree.h"
 #include "random_stream.h"
 #include "reach.h"
 #include "sample_play.h"
+#include "source_map.h"
 #include "walk.h"
 
 namespace {
-
 
 Tree parse(std::string_view text) { return Tree(parse_Formula(text)); }
 
@@ -223,6 +222,18 @@ TEST(Lint, BytesOfAUtf8LetterAreOneWarning) {
   EXPECT_EQ(found[2].message.rfind("byte 0xC3 is not printable ASCII", 0), 0u) << "a lead byte alone";
   EXPECT_EQ(found[3].message.rfind("form feed", 0), 0u);
   EXPECT_TRUE(byte_Warnings("Drcp\t&\r\n Dcrp ~").empty());
+}
+
+TEST(Lint, BytesOfAnInvalidSequenceAreEachAWarning) {
+  // An overlong "/", a surrogate, a code point beyond U+10FFFF: no letter, so each byte is one.
+  for (const char* invalid : {"\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80"}) {
+    const std::vector<Finding> found = byte_Warnings(invalid);
+    ASSERT_EQ(found.size(), 3u) << invalid;
+    for (int64_t at = 0; at < 3; ++at) {
+      EXPECT_EQ(found[at].offset, at);
+      EXPECT_EQ(found[at].message.rfind("byte 0x", 0), 0u) << found[at].message;
+    }
+  }
 }
 
 TEST(Lint, WarningsStandWhereTheirTextStands) {

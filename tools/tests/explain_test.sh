@@ -75,10 +75,19 @@ grep -qE '^ipdlogic-explain \(ipdlogic\) [0-9]+\.[0-9]+\.[0-9]+$' version.out ||
 "$explain" --bogus "$tests/lint/good.txt" > bogus.out 2> bogus.err
 [ $? = 1 ] || fail "unknown option: exit status"
 [ -s bogus.out ] && fail "unknown option: a file was explained"
-grep -q '^Error: unknown option: --bogus ' bogus.err || fail "unknown option: $(cat bogus.err)"
+[ "$(cat bogus.err)" = "Error: unknown option --bogus (see ipdlogic-explain --help)" ] || fail "unknown option: $(cat bogus.err)"
+"$explain" "$tests/lint/good.txt" --society > missing.out 2> missing.err
+[ $? = 1 ] && [ "$(cat missing.err)" = "Error: --society needs a value" ] || fail "--society without a value: $(cat missing.err)"
+# --help ends the reading: what follows it is not looked at.
+"$explain" --help --bogus > help_first.out 2>&1 || fail "--help --bogus: exit status"
+cmp -s help.out help_first.out || fail "--help --bogus: $(head -n 1 help_first.out)"
 cp "$tests/lint/good.txt" ./-x.txt
 "$explain" -- -x.txt > dashed.out 2>&1 || fail "--: exit status"
 grep -q '^== -x.txt$' dashed.out || fail "--: the file after it is not explained"
+# A lone "-" is a file name.
+cp "$tests/lint/good.txt" ./-
+"$explain" - > dash.out 2>&1 || fail "-: exit status"
+[ "$(head -n 1 dash.out)" = "== -" ] || fail "-: not explained as a file: $(head -n 1 dash.out)"
 "$explain" > none.out 2> none.err
 [ $? = 1 ] || fail "no file: exit status"
 [ -s none.out ] && fail "no file: standard output not empty"

@@ -90,6 +90,24 @@ TEST(LabOptions, BadValuesSayWhatIsAllowed) {
   EXPECT_EQ(refusal({"--seed", "1", "--seeds", "1-3"}), "--seed and --seeds cannot be given together");
   EXPECT_EQ(refusal({"--random", "10", "a.txt"}), "--random and formula files cannot be given together");
   EXPECT_EQ(refusal({"--out", ""}), "--out: the file name is empty");
+  EXPECT_EQ(refusal({"--help=all"}), "--help takes no value");
+}
+
+TEST(LabOptions, TextFromTheCommandLineIsEscapedInMessages) {
+  EXPECT_EQ(refusal({"--rounds", "\x1b[2J"}), "--rounds: '\\x1b[2J' is not a whole number from 1 to 100");
+  EXPECT_EQ(refusal({"--noise", "0.5\n"}), "--noise: '0.5\\x0a' is not a number from 0 to 1");
+  EXPECT_EQ(refusal({"--payoffs", "5,3,1,\xff"}),
+            "--payoffs: '5,3,1,\\xff' is not four whole numbers T,R,P,S from 0 to 1000");
+  EXPECT_EQ(refusal({"--seeds", "1,\x07"}).substr(0, 21), "--seeds: '1,\\x07' is ");
+  EXPECT_EQ(refusal({"--r\xc3\xa9"}), "unknown option --r\\xc3\\xa9 (see ipdlogic-lab --help)");
+}
+
+TEST(LabOptions, HelpAndVersionEndTheReading) {
+  EXPECT_TRUE(parse({"--help", "--bogus", "--rounds", "0"}).help);
+  EXPECT_TRUE(parse({"--version", "--help"}).version);
+  EXPECT_FALSE(parse({"--version", "--help"}).help);
+  EXPECT_EQ(refusal({"--rounds", "0", "--help"}), "--rounds: '0' is not a whole number from 1 to 100")
+      << "what comes before is read";
 }
 
 TEST(SeedList, ValuesAndRangesInTheOrderGiven) {
