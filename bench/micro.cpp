@@ -49,13 +49,16 @@ void run_decisions(benchmark::State& state, const std::string& text, int32_t pop
   Query_Plan plan;
   plan.pop = pop;
   plan.times = most_time_candidates(ROUNDS);
-  Program program = compile_Formula(formula, plan, how != LOOPS);
+  Program program = compile_Formula(formula, plan, true);
   Query_Tables tables;
-  std::vector<int32_t> uses(plan.nodes.size(), 0);
-  for (int32_t root : program.queries) ++uses[root];
-  prepare_Query_Tables(tables, plan, uses, program.queries);
+  std::vector<int32_t> uses(plan.nodes.size(), 0), queries;
+  for (const Region& region : program.regions) ++uses[region.query], queries.push_back(region.query);
+  prepare_Query_Tables(tables, plan, uses, queries);
   Program_State program_state;
-  init_Program_State(program, plan, program_state);
+  init_Program_State(program, program_state, pop);
+  Memo_Cache memos;
+  memos.entries.assign(size_t{1} << 16, Memo_Entry{});
+  const Region_Policy policy = how == LOOPS ? REGIONS_BY_LOOPS : REGIONS_BY_TABLES;
   uint64_t batch = 0;
   for (auto _ : state) {
     switch (how) {
@@ -67,7 +70,7 @@ void run_decisions(benchmark::State& state, const std::string& text, int32_t pop
         break;
       case TABLES:
       case LOOPS: {
-        Batch decisions{&played.history, pop, 0, prev_time, ++batch, &tables};
+        Batch decisions{&played.history, pop, 0, prev_time, ++batch, &tables, &memos, 0, policy, false};
         benchmark::DoNotOptimize(program.draws && !program.draws_once
                                      ? execute_Program(program, program_state, decisions, 1)
                                      : execute_Program(program, program_state, decisions, -1));

@@ -6,11 +6,6 @@
 
 namespace {
 
-bool in_table(int64_t player) { return player >= 0 && player < MAX_POP; }
-
-// What a fresh row of a plane reads: everybody but the player itself.
-Mask all_but(int64_t player) { return in_table(player) ? ~player_bit(static_cast<int32_t>(player)) : ALL_PLAYERS; }
-
 // Makes the slots up to `time` that are not in use yet, every cell in them
 // not recorded.
 void make_slots(History& history, int32_t time) {
@@ -35,7 +30,8 @@ void set_player(Mask& set, int32_t player, bool value) {
   set = value ? set | bit : set & ~bit;
 }
 
-// This round's moves against `player2` so far, gathered from the players' rows.
+}  // namespace
+
 Mask gather_playing(const History& history, int64_t player2) {
   Mask moves = NO_PLAYERS;
   const Mask* by = by_plane(history, history.playing);
@@ -43,8 +39,6 @@ Mask gather_playing(const History& history, int64_t player2) {
     if (has_player(by[a], static_cast<int32_t>(player2))) moves = moves | player_bit(a);
   return moves | ~first_players(MAX_POP);
 }
-
-}  // namespace
 
 void reset_history(History& history) {
   history.times = 0;
@@ -59,21 +53,6 @@ void add_action(History& history, agent player1, agent player2, int32_t time, in
   set_player(history.by[time * MAX_POP + player1], player2, action != 0);
   set_player(history.against[time * MAX_POP + player2], player1, action != 0);
   if (player1 == 0 && player2 == 1) history.played[time] = true;
-}
-
-Mask lookup_defections(const History& history, int64_t player1, int64_t player2, int64_t time) {
-  if (player1 == player2 || time < 0) return NO_PLAYERS;
-  if (player1 == EVERY_PLAYER) {
-    if (time >= history.times || !in_table(player2)) return all_but(player2);
-    if (time == history.playing) return gather_playing(history, player2);
-    return against_plane(history, time)[player2];
-  }
-  if (player2 == EVERY_PLAYER) {
-    if (time >= history.times || !in_table(player1)) return all_but(player1);
-    return by_plane(history, time)[player1];
-  }
-  if (time >= history.times || !in_table(player1) || !in_table(player2)) return ALL_PLAYERS;
-  return all_or_none(has_player(by_plane(history, time)[player1], static_cast<int32_t>(player2)));
 }
 
 int32_t rounds_recorded(const History& history) {

@@ -47,7 +47,7 @@ void add_action(History& history, agent player1, agent player2, int32_t time, in
 // place of one player, bit k answers for player k in that place; otherwise
 // the set is everyone or no one. Equal players and negative times answer
 // no; an action not recorded, or any place beyond the table, answers yes.
-Mask lookup_defections(const History& history, int64_t player1, int64_t player2, int64_t time);
+inline Mask lookup_defections(const History& history, int64_t player1, int64_t player2, int64_t time);
 
 // The same lookup for two players: 0 or 1.
 inline int32_t get_action(const History& history, agent player1, agent player2, int64_t time) {
@@ -72,4 +72,27 @@ inline const Mask* by_plane(const History& history, int64_t time) {
 }
 inline const Mask* against_plane(const History& history, int64_t time) {
   return history.against.data() + time * MAX_POP;
+}
+
+inline bool in_table(int64_t player) { return player >= 0 && player < MAX_POP; }
+
+// What a fresh row of a plane reads: everybody but the player itself.
+inline Mask all_but(int64_t player) { return in_table(player) ? ~player_bit(static_cast<int32_t>(player)) : ALL_PLAYERS; }
+
+// This round's moves against `player2` so far, gathered from the players' rows.
+Mask gather_playing(const History& history, int64_t player2);
+
+inline Mask lookup_defections(const History& history, int64_t player1, int64_t player2, int64_t time) {
+  if (player1 == player2 || time < 0) return NO_PLAYERS;
+  if (player2 == EVERY_PLAYER) {
+    if (time >= history.times || !in_table(player1)) return all_but(player1);
+    return by_plane(history, time)[player1];
+  }
+  if (player1 == EVERY_PLAYER) {
+    if (time >= history.times || !in_table(player2)) return all_but(player2);
+    if (time == history.playing) return gather_playing(history, player2);
+    return against_plane(history, time)[player2];
+  }
+  if (time >= history.times || !in_table(player1) || !in_table(player2)) return ALL_PLAYERS;
+  return all_or_none(has_player(by_plane(history, time)[player1], static_cast<int32_t>(player2)));
 }

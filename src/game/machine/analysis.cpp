@@ -56,6 +56,8 @@ void leave_atom(const Formula* node, Node_Info& info, Analysis& a) {
   for (const Term& term : {info.player1, info.player2, info.time})
     if (term.kind == TERM_BOUND) info.loops.add(term.value);
   info.byte_letters = reads_byte_letters(node, info);
+  info.settled = info.time.kind == TERM_BOUND ? node->time_mod <= 1
+                                              : info.time.kind == TERM_CONSTANT && int64_t{info.time.value} + node->time_mod < 0;
   if (may_read_own_move(info.player1, info.player2, info.time, node->time_mod)) {
     (info.time.kind == TERM_CONSTANT ? info.own_move_once : info.own_move) = true;
     a.conflict_atoms.push_back({info.time, node->time_mod});
@@ -65,6 +67,7 @@ void leave_atom(const Formula* node, Node_Info& info, Analysis& a) {
 void take_operand(Node_Info& info, const Node_Info& operand) {
   info.size += operand.size;
   info.pure = info.pure && operand.pure;
+  info.settled = info.settled && operand.settled;
   info.own_move = info.own_move || operand.own_move;
   info.own_move_once = info.own_move_once || operand.own_move_once;
   info.byte_letters = info.byte_letters && operand.byte_letters;
@@ -84,6 +87,7 @@ void leave(const Formula* node, int32_t id, Analysis& a, Letter_Bindings& bindin
   if (is_quantifier(node->type)) info.byte_letters = info.byte_letters && is_byte(node->variable);
   if (info.loop >= 0) {
     info.quantified = true;
+    if (is_time_quantifier(node->type)) info.settled = false;
     info.loops.remove(info.loop);
     leave_quantifier(bindings, node);
   }
@@ -116,6 +120,7 @@ Analysis analyse_Formula(const Formula* root) {
       a.info[id].pure = false;
       continue;
     }
+    a.info[id].kind = node->type;
     enter(node, a.info[id], a, bindings);
     if (node->type <= EXISTS_TIME) {
       if (is_binary(node->type)) stack.push_back({node->right, 0, false});

@@ -28,6 +28,7 @@ struct Loop_Set {
 };
 
 struct Node_Info {
+  Node_Kind kind{};    // the node's kind, or 0 for an unknown one
   int32_t size = 1;    // nodes in the subtree
   int32_t loop = -1;   // the loop of a quantifier that binds its letter
   bool known = true;   // a node of a known kind
@@ -38,6 +39,11 @@ struct Node_Info {
   // or in one round only (at a constant time).
   bool own_move = false;
   bool own_move_once = false;
+  // Reads only times given by a time variable (at most one round after it)
+  // or before round 0, and binds no time variable of its own: its value at
+  // given values of its variables never changes once those times are
+  // played.
+  bool settled = true;
   bool byte_letters = true;  // every letter inside, bound or read, is a byte
   bool quantified = false;   // a quantifier inside binds its letter
   Loop_Set loops;            // the loops whose variables it reads

@@ -13,13 +13,12 @@ struct Emitter {
   Program& program;
   const Analysis& analysis;
   Query_Plan& plan;
-  bool queries;             // whether draw-free quantified subformulae are queries
-  // Whether a query may read its own player's move at a constant time: the
-  // player then decides by its loops, one opponent at a time, in the one
-  // round where that time is the round being played.
-  bool own_move_once;
+  bool queries;             // whether draw-free quantified subformulae are regions with tables
   Letter_Bindings letters;  // the loop of each letter bound on the path
-  int32_t open_loops = 0;
+  std::vector<int32_t> open_loops;  // the loops around the node being compiled, outermost first
+  size_t memo_base = 0;             // where in them the innermost memo being compiled begins
+  bool in_region = false;
+  int32_t memos = 0;  // memos being compiled inside one another
   int32_t height = 0;
   int32_t nesting = 0;
 
@@ -35,13 +34,17 @@ struct Emitter {
 };
 
 // A node being compiled: `phase` counts the visits, `marker` is the
-// instruction to patch once its end is known.
+// instruction to patch once its end is known; a node that opens a memo or
+// a region keeps where it did, to close them when it is done.
 struct Frame {
   const Formula* node;
   int32_t id;
   int phase;
   int32_t marker;
   bool negate;
+  int32_t memo_marker = -1;
+  size_t memo_base = 0;  // the emitter's, before this node's memo
+  int32_t region_marker = -1;
 };
 
 Instruction op(Op code, int32_t index = 0) {
@@ -86,16 +89,46 @@ bool is_loop(const Emitter& e, int32_t id) {
   return self.loop >= 0 && !body_ignores_letter(self, e.analysis.info[id + 1]);
 }
 
+// The most work the loops of the subformula at pre-order position `root`
+// can do in one run: each node counts the product of the ranges of the
+// loops around it within the subformula. Saturates far above any budget.
+int64_t loop_work_bound(const Emitter& e, int32_t root) {
+  constexpr int64_t SATURATED = int64_t{1} << 50;
+  const std::vector<Node_Info>& info = e.analysis.info;
+  struct Visit {
+    int32_t id;
+    int64_t weight;
+  };
+  std::vector<Visit> pending{{root, 1}};
+  int64_t work = 0;
+  while (!pending.empty() && work < SATURATED) {
+    const Visit visit = pending.back();
+    pending.pop_back();
+    const Node_Info& node = info[visit.id];
+    work += visit.weight;
+    if (node.size == 1) continue;
+    int64_t inner = visit.weight;
+    if (is_loop(e, visit.id))
+      inner = std::min(inner * (is_time_quantifier(node.kind) ? e.plan.times : std::max(e.plan.pop - 2, 1)), SATURATED);
+    pending.push_back({visit.id + 1, inner});
+    if (is_binary(node.kind)) pending.push_back({visit.id + 1 + info[visit.id + 1].size, inner});
+  }
+  return std::min(work, SATURATED);
+}
+
 // A subformula that draws nothing, reads nothing of its own player's moves
-// of the round being played and holds a quantifier: one query instruction,
-// if its tables are not too large.
-bool emit_query(Emitter& e, const Formula* node, const Node_Info& self) {
-  if (!self.pure || self.own_move || !self.byte_letters || !self.quantified) return false;
-  if (self.own_move_once && !e.own_move_once) return false;
-  int32_t root = add_query(e.plan, node, e.letters);
-  if (e.plan.nodes[root].largest_table > e.plan.max_table_sets) return false;
-  Instruction query = op(OP_QUERY, root);
-  query.first_slot = static_cast<int32_t>(e.program.query_slots.size());
+// of the round being played (but at a constant time) and holds a
+// quantifier: a region, if its tables are not too large, if its loops can
+// cost more than its tables, and if no region holds it already.
+void open_region(Emitter& e, Frame& f, const Node_Info& self) {
+  if (e.in_region || !self.pure || self.own_move || !self.byte_letters || !self.quantified) return;
+  int32_t root = add_query(e.plan, f.node, e.letters);
+  if (e.plan.nodes[root].largest_table > e.plan.max_table_sets) return;
+  if (loop_work_bound(e, f.id) <= table_cost_bound(e.plan, root) * WORK_PER_SET) return;
+  Region region;
+  region.query = root;
+  region.first_slot = static_cast<int32_t>(e.program.query_slots.size());
+  region.own_move_once = self.own_move_once;
   const Query_Node& n = e.plan.nodes[root];
   for (int32_t i = 0; i < n.free_count; ++i) {
     Variable variable = free_variables(e.plan, n)[i];
@@ -103,9 +136,54 @@ bool emit_query(Emitter& e, const Formula* node, const Node_Info& self) {
     bool over_time = is_time_variable(variable);
     e.program.query_slots.push_back(bound_by(e.letters, over_time, over_time ? variable : variable - agent_variable(0)));
   }
-  e.program.queries.push_back(root);
-  e.emit(query, 1);
-  return true;
+  region.slots = static_cast<int32_t>(e.program.query_slots.size()) - region.first_slot;
+  f.region_marker = e.emit(op(OP_REGION, static_cast<int32_t>(e.program.regions.size())), 0);
+  e.program.regions.push_back(region);
+  e.in_region = true;
+}
+
+// A memo pays where a subformula would be worked out again and again at the
+// same values: inside a loop, opened since the innermost memo, whose
+// variable it does not read. Subformulae too small to be worth a look-up,
+// and those that may read their own player's moves of the round being
+// played, which change as the player decides, are never memos.
+// A memo is keyed by the values of at most this many loops, and worth its
+// look-up only for a subformula with a loop or of this many nodes.
+constexpr int32_t MEMO_LOOPS = 2;
+constexpr int32_t MEMO_SIZE = 6;
+
+bool worth_a_memo(const Emitter& e, const Formula* node, const Node_Info& self) {
+  if (!self.pure || self.own_move || self.own_move_once || node->type == DEFECTED) return false;
+  if (self.loops.many || self.loops.count > MEMO_LOOPS || !(self.quantified || self.size >= MEMO_SIZE)) return false;
+  for (size_t i = e.memo_base; i < e.open_loops.size(); ++i)
+    if (!self.loops.has(e.open_loops[i])) return true;
+  return false;
+}
+
+void open_memo(Emitter& e, Frame& f, const Node_Info& self) {
+  if (!worth_a_memo(e, f.node, self)) return;
+  Memo memo;
+  for (int32_t i = 0; i < self.loops.count; ++i) memo.key_loops[i] = self.loops.loop[i];
+  f.memo_marker = e.emit(op(OP_MEMO, static_cast<int32_t>(e.program.memos.size())), 0);
+  e.program.memos.push_back(memo);
+  f.memo_base = e.memo_base;
+  e.memo_base = e.open_loops.size();
+  e.program.max_memos = std::max(e.program.max_memos, ++e.memos);
+}
+
+// Closes what the node opened, innermost first.
+void close_frame(Emitter& e, const Frame& f) {
+  if (f.region_marker >= 0) {
+    e.emit(op(OP_REGION_END, e.program.code[f.region_marker].index), 0);
+    e.program.code[f.region_marker].target = e.here();
+    e.in_region = false;
+  }
+  if (f.memo_marker >= 0) {
+    e.emit(op(OP_MEMO_END, e.program.code[f.memo_marker].index), 0);
+    e.program.code[f.memo_marker].target = e.here();
+    e.memo_base = f.memo_base;
+    --e.memos;
+  }
 }
 
 // Each returns whether the node is done.
@@ -113,7 +191,7 @@ bool emit_chance(Emitter& e, const Formula* node) {
   Instruction chance = op(OP_CHANCE);
   chance.chance = node->chance;
   e.emit(chance, 1);
-  e.program.draws_once = !e.program.draws && e.open_loops == 0;
+  e.program.draws_once = !e.program.draws && e.open_loops.empty();
   e.program.draws = true;
   return true;
 }
@@ -172,10 +250,12 @@ bool emit_quantifier(Emitter& e, std::vector<Frame>& stack, Frame& f) {
     }
     if (self.loop >= 0) enter_quantifier(e.letters, node, self.loop);
     if (is_loop(e, f.id)) {
-      e.program.loops[self.loop] = {over_time, forall, 0, 0};
+      const Node_Info& body = e.analysis.info[f.id + 1];
+      const bool incremental = over_time && e.open_loops.empty() && body.pure && body.settled;
+      e.program.loops[self.loop] = {over_time, forall, 0, 0, incremental};
       f.marker = e.emit(op(OP_LOOP_BEGIN, self.loop), 0);
       e.program.loops[self.loop].body = e.here();
-      ++e.open_loops;
+      e.open_loops.push_back(self.loop);
     }
     stack.push_back({node->left, f.id + 1, 0, -1, false});
     return false;
@@ -183,7 +263,7 @@ bool emit_quantifier(Emitter& e, std::vector<Frame>& stack, Frame& f) {
   if (is_loop(e, f.id)) {
     e.emit(op(OP_LOOP_END, self.loop), 0);
     e.program.loops[self.loop].end = e.here();
-    --e.open_loops;
+    e.open_loops.pop_back();
     e.program.code[f.marker].target = e.here();
   }
   if (self.loop >= 0) leave_quantifier(e.letters, node);
@@ -199,7 +279,10 @@ bool step(Emitter& e, std::vector<Frame>& stack) {
     e.emit(op(OP_INVALID, node ? node->type : 0), 1);
     return true;
   }
-  if (f.phase == 0 && e.queries && emit_query(e, node, self)) return true;
+  if (f.phase == 0) {
+    open_memo(e, f, self);
+    if (e.queries) open_region(e, f, self);
+  }
   bool done;
   switch (node->type) {
     case DEFECTED: e.emit(lookup_of(node, self, OP_LOOKUP, false), 1); return true;
@@ -219,6 +302,7 @@ void emit_program(Emitter& e, const Formula* root) {
     size_t depth = stack.size();
     bool done = step(e, stack);
     if (done) {
+      close_frame(e, stack[depth - 1]);
       stack.erase(stack.begin() + static_cast<std::ptrdiff_t>(depth) - 1);
     } else {
       ++stack[depth - 1].phase;
@@ -244,13 +328,11 @@ Program compile_Formula(const Formula* formula, const Analysis& analysis, Query_
   Program program;
   program.loops.resize(static_cast<size_t>(analysis.loops));
   program.conflict_atoms = analysis.conflict_atoms;
-  // A formula that draws nothing has a program of loops alone beside this one.
-  const bool loops_beside = analysis.info[0].pure;
-  Emitter emitter{program, analysis, plan, queries, loops_beside};
+  Emitter emitter{program, analysis, plan, queries, {}, {}};
   emit_program(emitter, formula);
   // One value is left, every test and loop is closed, and every loop that
   // runs knows its body and its end.
-  assert(emitter.height == 1 && emitter.nesting == 0 && emitter.open_loops == 0);
+  assert(emitter.height == 1 && emitter.nesting == 0 && emitter.open_loops.empty() && emitter.memos == 0);
   assert(loops_are_whole(program));
   program.single_lookup = program.code.size() == 1 && program.code[0].op == OP_LOOKUP;
   return program;

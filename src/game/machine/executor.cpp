@@ -8,6 +8,31 @@
 
 namespace {
 
+// A probe of a region's loops may cost this many times what its tables are
+// expected to cost before the tables decide instead: a failed probe then
+// costs at most 1 + 1 / PROBE_FACTOR of what the loops alone would have.
+constexpr int64_t PROBE_FACTOR = 4;
+// Between probes a region keeps the way that won the last one, for a
+// number of executions that doubles while the same way keeps winning, up
+// to these: the loops are probed again at least every LOOPS_STREAK
+// executions, the tables' advantage checked every TABLES_STREAK.
+constexpr int64_t LOOPS_STREAK = 64;
+constexpr int64_t TABLES_STREAK = 1024;
+constexpr int64_t UNBOUNDED = INT64_MAX;
+
+// A region being decided by its loops: where to go back to if they use up
+// their allowance, and the allowance.
+struct Region_Frame {
+  int32_t index = -1;  // -1: none
+  int32_t end = 0;     // the instruction after it
+  Mask* top = nullptr;
+  Mask* outer = nullptr;
+  Mask valid{};
+  int32_t column = -1;
+  int32_t memos = 0;
+  int64_t limit = UNBOUNDED;  // of the run's work
+};
+
 // The registers of one run. `valid` holds the opponents whose move still
 // depends on the value being worked out: the right operand of an AND
 // matters only where the left one is true, a loop's next candidate only
@@ -23,6 +48,17 @@ struct Run {
   Mask* top;    // the stack's top value
   Mask* outer;  // the innermost saved `valid`
   int32_t pc = 0;
+  // The state's loop registers, as raw pointers, and the batch's fields that
+  // lookups read: they are read at every step.
+  int32_t* value;
+  Mask* folded;
+  Mask* loop_outer;
+  const History* history;
+  agent row;
+  int32_t prev_time;
+  int64_t work = 0;   // loop body instructions run
+  int32_t memos = 0;  // memos being worked out
+  Region_Frame region{};
 
   void push(Mask value) {
     assert(top + 1 < state.stack.data() + state.stack.size());
@@ -37,28 +73,43 @@ struct Run {
     *++outer = valid;
   }
   void restore_valid() { valid = *outer--; }
+  Mask everyone() const { return first_players(batch.pop) & ~player_bit(batch.row); }
 };
 
 int64_t agent_value(const Run& run, const Term& term) {
   switch (term.kind) {
-    case TERM_ROW: return run.batch.row;
+    case TERM_ROW: return run.row;
     case TERM_COLUMN: return EVERY_PLAYER;
-    case TERM_BOUND: return run.state.value[term.value];
+    case TERM_BOUND: return run.value[term.value];
     default: return term.value;
   }
 }
 
 int64_t time_value(const Run& run, const Term& term) {
   switch (term.kind) {
-    case TERM_PREV: return run.batch.prev_time;
-    case TERM_BOUND: return run.state.value[term.value];
+    case TERM_PREV: return run.prev_time;
+    case TERM_BOUND: return run.value[term.value];
     default: return term.value;
   }
 }
 
-Mask lookup(const Run& run, const Instruction& in) {
-  Mask answers = lookup_defections(*run.batch.history, agent_value(run, in.player1), agent_value(run, in.player2),
-                                   time_value(run, in.time) + in.time_mod);
+// The lookup of an atom whose second agent is the opponent, the commonest
+// shape, read straight from the row of a plane: what lookup_defections
+// answers with EVERY_PLAYER in the second place.
+Mask lookup_against_everyone(const Run& run, const Instruction& in) {
+  const History& history = *run.history;
+  const int64_t player1 = agent_value(run, in.player1);
+  const int64_t time = time_value(run, in.time) + in.time_mod;
+  if (time < 0) return NO_PLAYERS;
+  if (time >= history.times || !in_table(player1)) return all_but(player1);
+  return by_plane(history, time)[player1];
+}
+
+inline Mask lookup(const Run& run, const Instruction& in) {
+  Mask answers = in.player2.kind == TERM_COLUMN && in.player1.kind != TERM_COLUMN
+                     ? lookup_against_everyone(run, in)
+                     : lookup_defections(*run.history, agent_value(run, in.player1),
+                                         agent_value(run, in.player2), time_value(run, in.time) + in.time_mod);
   return in.negate ? ~answers : answers;
 }
 
@@ -99,19 +150,69 @@ void combine(Run& run, bool conjunction) {
   ++run.pc;
 }
 
+Kept_Fold& kept_fold(Run& run, int32_t loop) {
+  return run.state.kept_folds[static_cast<size_t>(run.batch.row) * run.program.loops.size() + static_cast<size_t>(loop)];
+}
+
+// Whether a fold is the same for every opponent whatever is folded in next.
+bool decided_for_all(const Run& run, bool forall, Mask value) {
+  const Mask everyone = run.everyone();
+  return forall ? is_empty(value & everyone) : (value & everyone) == everyone;
+}
+
+// An incremental loop from round 2 on: its kept fold, or the times played
+// since it was kept folded in first, for every opponent.
+void incremental_begin(Run& run, const Instruction& in, const Loop& loop) {
+  Kept_Fold& kept = kept_fold(run, in.index);
+  if (run.batch.prev_time < kept.seen) kept = {all_or_none(loop.forall), 0, run.batch.prev_time};  // a new tournament
+  kept.seen = run.batch.prev_time;
+  if (kept.next >= run.batch.prev_time || decided_for_all(run, loop.forall, kept.value)) {
+    run.push(kept.value);
+    run.pc = in.target;
+    return;
+  }
+  run.state.extending[in.index] = 1;
+  run.loop_outer[in.index] = run.valid;
+  run.state.loop_column[in.index] = run.column;
+  run.valid = run.everyone();
+  run.column = -1;
+  run.value[in.index] = kept.next;
+  ++run.pc;
+}
+
+void incremental_end(Run& run, const Instruction& in, const Loop& loop) {
+  Kept_Fold& kept = kept_fold(run, in.index);
+  const Mask body = run.pop();
+  const int32_t current = run.value[in.index];
+  kept.value = loop.forall ? kept.value & body : kept.value | body;
+  kept.next = current + 1;
+  if (kept.next < run.batch.prev_time && !decided_for_all(run, loop.forall, kept.value)) {
+    run.value[in.index] = kept.next;
+    run.pc = loop.body;
+    return;
+  }
+  run.state.extending[in.index] = 0;
+  run.valid = run.loop_outer[in.index];
+  run.column = run.state.loop_column[in.index];
+  run.push(kept.value);
+  ++run.pc;
+}
+
 void loop_begin(Run& run, const Instruction& in) {
   assert(in.index >= 0 && in.index < static_cast<int32_t>(run.program.loops.size()));
   const Loop& loop = run.program.loops[in.index];
   assert(loop.body == run.pc + 1 && loop.end == in.target);
+  run.state.extending[in.index] = 0;
+  if (loop.incremental && run.batch.prev_time > 0) return incremental_begin(run, in, loop);
   int32_t first = loop.over_time ? first_time_candidate(run.batch.prev_time) : next_candidate(run, 0);
   if (!loop.over_time && first < 0) {
     run.push(all_or_none(loop.forall));
     run.pc = in.target;
     return;
   }
-  run.state.value[in.index] = first;
-  run.state.folded[in.index] = all_or_none(loop.forall);
-  run.state.loop_outer[in.index] = run.valid;
+  run.value[in.index] = first;
+  run.folded[in.index] = all_or_none(loop.forall);
+  run.loop_outer[in.index] = run.valid;
   ++run.pc;
 }
 
@@ -121,45 +222,154 @@ int32_t next_value(const Run& run, const Loop& loop, int32_t current) {
   return current + 1 < time_candidates_end(run.batch.prev_time) ? current + 1 : -1;
 }
 
+void abandon_region(Run& run);
+
 void loop_end(Run& run, const Instruction& in) {
   assert(in.index >= 0 && in.index < static_cast<int32_t>(run.program.loops.size()));
   const Loop& loop = run.program.loops[in.index];
   assert(loop.end == run.pc + 1);
-  if (run.batch.budget && (*run.batch.budget -= loop.end - loop.body) < 0) {
-    run.pc = static_cast<int32_t>(run.program.code.size());  // out of budget: stop
-    return;
-  }
-  int32_t current = run.state.value[in.index];
+  run.work += loop.end - loop.body;
+  if (run.work > run.region.limit) return abandon_region(run);
+  if (run.state.extending[in.index]) return incremental_end(run, in, loop);
+  int32_t current = run.value[in.index];
   Mask body = run.pop();
-  Mask& folded = run.state.folded[in.index];
+  Mask& folded = run.folded[in.index];
   // An opponent is never its own candidate.
   Mask excluded = loop.over_time ? NO_PLAYERS : player_bit(current);
   folded = loop.forall ? folded & (body | excluded) : folded | (body & ~excluded);
-  run.valid = run.state.loop_outer[in.index] & (loop.forall ? folded : ~folded);
+  run.valid = run.loop_outer[in.index] & (loop.forall ? folded : ~folded);
   int32_t next = next_value(run, loop, current);
   if (next >= 0) {
-    run.state.value[in.index] = next;
+    run.value[in.index] = next;
     run.pc = loop.body;
     return;
   }
-  run.valid = run.state.loop_outer[in.index];
+  run.valid = run.loop_outer[in.index];
   run.push(folded);
   ++run.pc;
 }
 
-Mask query(Run& run, const Instruction& in) {
-  const Query_Plan& plan = *run.batch.tables->plan;
-  assert(in.index >= 0 && in.index < static_cast<int32_t>(plan.nodes.size()));
-  const Query_Node& node = plan.nodes[in.index];
-  assert(node.free_count <= static_cast<int32_t>(run.state.assignment.size()));
+Query_Context context_of(const Run& run) {
+  return {run.batch.history, run.batch.pop, run.batch.row, run.batch.prev_time, run.batch.number};
+}
+
+// The values of a region's free variables but the opponent, from its loops.
+const int32_t* assignment_of(Run& run, const Region& region) {
+  assert(region.slots <= static_cast<int32_t>(run.state.assignment.size()));
   int32_t* assignment = run.state.assignment.data();
-  int32_t count = 0;
-  for (int32_t i = 0; i < node.free_count; ++i)
-    if (free_variables(plan, node)[i] != OPPONENT)
-      assignment[count] = run.state.value[run.program.query_slots[in.first_slot + count]], ++count;
-  assert(in.first_slot + count <= static_cast<int32_t>(run.program.query_slots.size()));
-  Query_Context context{run.batch.history, run.batch.pop, run.batch.row, run.batch.prev_time, run.batch.number};
-  return query_value(*run.batch.tables, in.index, context, assignment);
+  for (int32_t i = 0; i < region.slots; ++i)
+    assignment[i] = run.value[run.program.query_slots[region.first_slot + i]];
+  return assignment;
+}
+
+Mask region_by_tables(Run& run, const Region& region) {
+  return query_value(*run.batch.tables, region.query, context_of(run), assignment_of(run, region));
+}
+
+// How much work a region's loops may do this time: unbounded, none (its
+// tables decide), or a probe's allowance.
+
+int64_t allowance(Run& run, const Region& region, Region_Stats& stats) {
+  if (region.own_move_once && run.batch.own_round) return UNBOUNDED;  // its tables would read moves being made
+  if (run.batch.policy == REGIONS_BY_LOOPS) return UNBOUNDED;
+  if (run.batch.policy == REGIONS_BY_TABLES) return 0;
+  if (++stats.executions < stats.until) return stats.by_tables ? 0 : UNBOUNDED;
+  if (stats.predicted_batch != run.batch.number) {
+    stats.predicted = predicted_sets(*run.batch.tables, region.query, context_of(run)) * WORK_PER_SET;
+    stats.predicted_batch = run.batch.number;
+  }
+  return std::max<int64_t>(PROBE_FACTOR * stats.predicted, 1);
+}
+
+// Keeps a way for the next executions of a region.
+void keep_way(Region_Stats& stats, bool by_tables) {
+  stats.wait = stats.by_tables == by_tables ? std::min(2 * stats.wait, by_tables ? TABLES_STREAK : LOOPS_STREAK) : 1;
+  stats.by_tables = by_tables;
+  stats.until = stats.executions + stats.wait;
+}
+
+void region_begin(Run& run, const Instruction& in) {
+  const Region& region = run.program.regions[in.index];
+  Region_Stats& stats = run.state.regions[in.index];
+  const int64_t allowed = allowance(run, region, stats);
+  if (allowed == 0) {
+    run.push(region_by_tables(run, region));
+    run.pc = in.target;
+    return;
+  }
+  if (allowed != UNBOUNDED) {
+    assert(run.region.index < 0);  // regions never nest
+    run.region = {in.index, in.target, run.top, run.outer, run.valid, run.column, run.memos, run.work + allowed};
+  }
+  ++run.pc;
+}
+
+void region_end(Run& run, const Instruction& in) {
+  if (run.region.index == in.index) {  // a probe that the loops won
+    keep_way(run.state.regions[in.index], false);
+    run.region = {};
+  }
+  ++run.pc;
+}
+
+// The loops used their allowance up: they drew nothing and recorded
+// nothing, so everything they did is put back and the tables decide.
+void abandon_region(Run& run) {
+  const Region_Frame frame = run.region;
+  keep_way(run.state.regions[frame.index], true);
+  run.top = frame.top;
+  run.outer = frame.outer;
+  run.valid = frame.valid;
+  run.column = frame.column;
+  run.memos = frame.memos;
+  run.region = {};
+  run.push(region_by_tables(run, run.program.regions[frame.index]));
+  run.pc = frame.end;
+}
+
+// Memo keys: the values of its loops, each one more than the value (times
+// start at -1), eight bits apiece.
+int32_t memo_key(const Run& run, const Memo& memo) {
+  int32_t key = 0;
+  for (int32_t loop : memo.key_loops)
+    if (loop >= 0) key = key << 8 | (run.value[loop] + 1);
+  return key;
+}
+
+Memo_Entry& memo_entry(const Run& run, int32_t memo, int32_t key) {
+  uint64_t hash = (run.batch.number * 0x9E3779B97F4A7C15ull) ^ (static_cast<uint64_t>(memo) << 32 | static_cast<uint32_t>(key));
+  hash ^= hash >> 29;
+  hash *= 0xBF58476D1CE4E5B9ull;
+  hash ^= hash >> 32;
+  std::vector<Memo_Entry>& entries = run.batch.memos->entries;
+  return entries[hash & (entries.size() - 1)];
+}
+
+void memo_begin(Run& run, const Instruction& in) {
+  const int32_t memo = run.batch.first_memo + in.index;
+  const int32_t key = memo_key(run, run.program.memos[in.index]);
+  const Memo_Entry& entry = memo_entry(run, memo, key);
+  if (entry.batch == run.batch.number && entry.memo == memo && entry.key == key) {
+    run.push(entry.value);
+    run.pc = in.target;
+    return;
+  }
+  // Worked out for every opponent, whoever is being decided.
+  assert(run.memos < static_cast<int32_t>(run.state.memos.size()));
+  run.state.memos[run.memos++] = {in.index, key, run.valid, run.column};
+  run.valid = run.everyone();
+  run.column = -1;
+  ++run.pc;
+}
+
+void memo_end(Run& run) {
+  const Memo_Frame& frame = run.state.memos[--run.memos];
+  const int32_t memo = run.batch.first_memo + frame.memo;
+  Memo_Entry& entry = memo_entry(run, memo, frame.key);
+  entry = {run.batch.number, memo, frame.key, *run.top};
+  run.valid = frame.valid;
+  run.column = frame.column;
+  ++run.pc;
 }
 
 void step(Run& run, const Instruction& in) {
@@ -176,34 +386,43 @@ void step(Run& run, const Instruction& in) {
     case OP_OR: combine(run, false); break;
     case OP_LOOP_BEGIN: loop_begin(run, in); break;
     case OP_LOOP_END: loop_end(run, in); break;
-    case OP_QUERY: run.push(query(run, in)); ++run.pc; break;
+    case OP_REGION: region_begin(run, in); break;
+    case OP_REGION_END: region_end(run, in); break;
+    case OP_MEMO: memo_begin(run, in); break;
+    case OP_MEMO_END: memo_end(run); break;
     case OP_INVALID: invalid_kind_while_evaluating(in.index);
   }
 }
 
 }  // namespace
 
-void init_Program_State(const Program& program, const Query_Plan& plan, Program_State& state) {
+void init_Program_State(const Program& program, Program_State& state, int32_t pop) {
   state.stack.assign(static_cast<size_t>(std::max(program.max_stack, 1)) + 1, NO_PLAYERS);
   state.value.assign(program.loops.size(), 0);
   state.folded.assign(program.loops.size(), NO_PLAYERS);
   state.loop_outer.assign(program.loops.size(), NO_PLAYERS);
   state.outer.assign(static_cast<size_t>(program.max_nesting) + 1, NO_PLAYERS);
   size_t assignment = 0;
-  for (int32_t root : program.queries)
-    assignment = std::max(assignment, static_cast<size_t>(plan.nodes[root].free_count));
+  for (const Region& region : program.regions) assignment = std::max(assignment, static_cast<size_t>(region.slots));
   state.assignment.assign(assignment, 0);
+  state.memos.assign(static_cast<size_t>(program.max_memos), Memo_Frame{});
+  state.regions.assign(program.regions.size(), Region_Stats{});
+  state.extending.assign(program.loops.size(), 0);
+  state.loop_column.assign(program.loops.size(), -1);
+  bool incremental = false;
+  for (const Loop& loop : program.loops) incremental = incremental || loop.incremental;
+  state.kept_folds.assign(incremental ? static_cast<size_t>(pop) * program.loops.size() : 0, Kept_Fold{});
 }
 
 Mask execute_Program(const Program& program, Program_State& state, const Batch& batch, int32_t column) {
   const Mask everyone = first_players(batch.pop) & ~player_bit(batch.row);
   Run run{program, state, batch, column, column >= 0 ? player_bit(column) : everyone,
-          state.stack.data() - 1, state.outer.data() - 1};
+          state.stack.data() - 1, state.outer.data() - 1, 0, state.value.data(), state.folded.data(),
+          state.loop_outer.data(), batch.history, batch.row, batch.prev_time};
   if (program.single_lookup) return lookup(run, program.code[0]);  // an atom needs no machine
   const Instruction* code = program.code.data();
   const auto end = static_cast<int32_t>(program.code.size());
   while (run.pc < end) step(run, code[run.pc]);
-  if (batch.budget && *batch.budget < 0) return NO_PLAYERS;
-  assert(run.top == state.stack.data());
+  assert(run.top == state.stack.data() && run.memos == 0 && run.region.index < 0);
   return *run.top;
 }

@@ -3,17 +3,15 @@
 // its opponents decided by one run of its program where the order of
 // decisions cannot matter.
 //
-// A formula that draws nothing has two programs: one whose quantified
-// subformulae are queries, worked out as tables, and one that runs every
-// quantifier as a loop. The loops stop as soon as every opponent is
-// decided, which often makes them far cheaper than the tables, but
-// sometimes far dearer. So the loops run first, with a budget of what the
-// tables cost when they last decided (a rough guess before that); a run
-// that uses it up is abandoned (it drew nothing and recorded nothing) for
-// the tables, which then serve for a number of rounds that doubles at each
-// such failure. The program with queries is compiled only when the tables
-// are first needed.
+// The program runs every quantifier as a loop, which stops as soon as every
+// opponent is decided, but each region (a subformula that draws nothing and
+// holds a quantifier) may instead be decided by its query's tables, which
+// cost the product of the ranges of their free variables whatever the
+// history. The executor chooses per region, by what each way costs: see
+// `allowance` there.
+#include <algorithm>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "game/machine/play.h"
@@ -24,107 +22,122 @@
 namespace {
 
 struct Strategy {
-  const Formula* formula = nullptr;
-  int64_t nodes = 0;
-  // Draws nothing and binds a letter: its loops decide, or its tables when
-  // the loops cost more.
-  bool adaptive = false;
-  Program loops_only;
-  Program_State loops_only_state;
-  bool has_tables = false;  // `with_queries` is compiled
-  Program with_queries;
-  Program_State with_queries_state;
-  int64_t tables_cost = -1;  // what the tables cost in the last round they decided, or -1
-  int32_t tables_until = 0;  // the round from which the loops are tried again
-  int32_t wait = 1;          // rounds of tables after the next failure of the loops
+  Formula* formula = nullptr;  // a copy, owned
+  uint64_t hash = 0;
+  Program program;
+  Program_State state;
+  int32_t first_memo = 0;     // the number of its first memo in the memo cache
+  uint64_t last_played = 0;   // the tournament that last played it
 };
 
-// Players with equal formulae share one strategy.
-struct Population_Programs {
+// What the machine keeps from one tournament to the next on a thread: the
+// compiled formulae, their queries' plan, the tables' memory and the memo
+// cache. A formula compiled once serves every later tournament it plays in
+// with the same number of players, rounds and table bound (an evolution
+// recompiles only its new formulae); one that sits out a tournament is
+// dropped.
+struct Machine {
+  int32_t pop = -1;
+  int32_t rounds = -1;
+  int64_t max_table_sets = -1;
   Query_Plan plan;
-  std::vector<Strategy> distinct;
-  std::vector<int32_t> of_player;  // index into `distinct`
+  std::vector<Strategy> strategies;
   Query_Tables tables;
+  Memo_Cache memos;
+  int32_t next_memo = 0;
+  uint64_t tournaments = 0;
+  uint64_t batches = 0;
+  std::vector<int32_t> of_player;  // each player's strategy
+  ~Machine() {
+    for (Strategy& strategy : strategies) free_Formula(strategy.formula);
+  }
 };
 
-// How many players ask for each query of the programs compiled so far.
-void prepare_tables(Population_Programs& programs) {
-  std::vector<int32_t> uses(programs.plan.nodes.size(), 0);
+thread_local Machine machine;
+
+// The memo cache holds this many values (2 MiB).
+constexpr size_t MEMO_ENTRIES = size_t{1} << 16;
+// Past this many nodes the plan, which keeps the queries of formulae long
+// dropped, starts afresh.
+constexpr size_t MOST_PLAN_NODES = 1 << 18;
+
+void forget_everything(Machine& m, int32_t pop, int32_t rounds, int64_t max_table_sets) {
+  for (Strategy& strategy : m.strategies) free_Formula(strategy.formula);
+  m.strategies.clear();
+  m.plan = Query_Plan{};
+  m.plan.pop = m.pop = pop;
+  m.rounds = rounds;
+  m.plan.times = most_time_candidates(rounds);
+  m.plan.max_table_sets = m.max_table_sets = max_table_sets;
+  m.next_memo = 0;
+}
+
+// How many players ask for each region's query.
+void prepare_tables(Machine& m) {
+  std::vector<int32_t> uses(m.plan.nodes.size(), 0);
   std::vector<int32_t> queries;
-  for (const Strategy& strategy : programs.distinct)
-    queries.insert(queries.end(), strategy.with_queries.queries.begin(), strategy.with_queries.queries.end());
-  for (int32_t index : programs.of_player)
-    for (int32_t root : programs.distinct[index].with_queries.queries) ++uses[root];
-  prepare_Query_Tables(programs.tables, programs.plan, uses, queries);
+  for (const Strategy& strategy : m.strategies)
+    for (const Region& region : strategy.program.regions) queries.push_back(region.query);
+  for (int32_t index : m.of_player)
+    for (const Region& region : m.strategies[index].program.regions) ++uses[region.query];
+  prepare_Query_Tables(m.tables, m.plan, uses, queries);
 }
 
-// Compiles a strategy's program with queries.
-void compile_tables(Query_Plan& plan, Strategy& strategy, const Analysis& analysis) {
-  strategy.with_queries = compile_Formula(strategy.formula, analysis, plan, true);
-  init_Program_State(strategy.with_queries, plan, strategy.with_queries_state);
-  strategy.has_tables = true;
-}
-
-// The same for a strategy whose loops first need the tables in the course
-// of a tournament: the tables are readied anew for its queries too.
-void give_tables(Population_Programs& programs, Strategy& strategy) {
-  if (strategy.has_tables) return;
-  compile_tables(programs.plan, strategy, analyse_Formula(strategy.formula));
-  if (!strategy.with_queries.queries.empty()) prepare_tables(programs);
-}
-
-// A formula that draws nothing runs its loops first; the others decide by
-// their program with queries from the start.
-Strategy make_strategy(const Formula* formula, Query_Plan& plan) {
+Strategy make_strategy(const Formula* formula, uint64_t hash, Machine& m) {
   Strategy strategy;
-  strategy.formula = formula;
-  const Analysis analysis = analyse_Formula(formula);
-  strategy.nodes = static_cast<int64_t>(analysis.info.size());
-  strategy.adaptive = analysis.info[0].pure && analysis.loops > 0;
-  if (strategy.adaptive) {
-    strategy.loops_only = compile_Formula(formula, analysis, plan, false);
-    init_Program_State(strategy.loops_only, plan, strategy.loops_only_state);
-  } else {
-    compile_tables(plan, strategy, analysis);
-  }
+  strategy.formula = copy_Formula(formula);
+  strategy.hash = hash;
+  strategy.program = compile_Formula(strategy.formula, m.plan, true);
+  init_Program_State(strategy.program, strategy.state, m.pop);
+  strategy.first_memo = m.next_memo;
+  m.next_memo += static_cast<int32_t>(strategy.program.memos.size());
   return strategy;
 }
 
-void compile_population(Population_Programs& programs, Formula* const* formulae, int32_t pop, int32_t rounds,
-                        int64_t max_table_sets) {
-  std::vector<const Formula*> compiled;
-  std::vector<uint64_t> hashes;
-  programs.plan.pop = pop;
-  programs.plan.times = most_time_candidates(rounds);
-  programs.plan.max_table_sets = max_table_sets;
-  programs.of_player.resize(static_cast<size_t>(pop));
-  programs.distinct.reserve(static_cast<size_t>(pop));
-  for (agent row = 0; row < pop; ++row) {
-    uint64_t hash = hash_Formula(formulae[row]);
-    size_t same = 0;
-    while (same < compiled.size() && !(hashes[same] == hash && equal_Formula(compiled[same], formulae[row]))) ++same;
-    if (same == compiled.size()) {
-      programs.distinct.push_back(make_strategy(formulae[row], programs.plan));
-      compiled.push_back(formulae[row]);
-      hashes.push_back(hash);
-    }
-    programs.of_player[row] = static_cast<int32_t>(same);
-  }
-  prepare_tables(programs);
+// The strategy of a formula, compiled if no earlier one has it.
+int32_t strategy_of(Machine& m, const Formula* formula) {
+  const uint64_t hash = hash_Formula(formula);
+  for (size_t i = 0; i < m.strategies.size(); ++i)
+    if (m.strategies[i].hash == hash && equal_Formula(m.strategies[i].formula, formula)) return static_cast<int32_t>(i);
+  m.strategies.push_back(make_strategy(formula, hash, m));
+  return static_cast<int32_t>(m.strategies.size()) - 1;
 }
 
-// The loops' budget before the tables have decided once: what one table
-// over the opponents for every node of the formula would cost. Kept low,
-// so that loops that do not stop early give way to the tables soon and
-// what the tables cost is known from then on.
-int64_t first_budget(const Strategy& strategy, int32_t pop) { return strategy.nodes * pop; }
+// Drops the strategies the last tournament did not play.
+void drop_unplayed(Machine& m) {
+  size_t kept = 0;
+  for (Strategy& strategy : m.strategies) {
+    if (strategy.last_played == m.tournaments)
+      std::swap(m.strategies[kept++], strategy);
+    else
+      free_Formula(std::exchange(strategy.formula, nullptr));
+  }
+  m.strategies.resize(kept);
+}
+
+void compile_population(Machine& m, Formula* const* formulae, int32_t pop, int32_t rounds, int64_t max_table_sets) {
+  if (m.pop != pop || m.rounds != rounds || m.max_table_sets != max_table_sets || m.plan.nodes.size() > MOST_PLAN_NODES ||
+      m.next_memo > (1 << 30))
+    forget_everything(m, pop, rounds, max_table_sets);
+  if (m.tournaments > 0) drop_unplayed(m);
+  ++m.tournaments;
+  m.of_player.resize(static_cast<size_t>(pop));
+  for (agent row = 0; row < pop; ++row) m.of_player[row] = strategy_of(m, formulae[row]);
+  for (int32_t index : m.of_player) {
+    Strategy& strategy = m.strategies[index];
+    if (strategy.last_played != m.tournaments) std::fill(strategy.state.kept_folds.begin(), strategy.state.kept_folds.end(), Kept_Fold{});
+    strategy.last_played = m.tournaments;
+  }
+  if (m.next_memo > 0 && m.memos.entries.empty()) m.memos.entries.assign(MEMO_ENTRIES, Memo_Entry{});
+  prepare_tables(m);
+}
 
 // Draws must come in the order of the opponents, decision by decision: a
 // formula that draws more than once per decision, or once while noise
 // draws after each decision, decides one opponent at a time, and so does a
 // player that reads its own moves of this round, to see each as recorded.
-bool decides_one_by_one(const Program& program, int32_t time, bool noisy) {
-  return (program.draws && (!program.draws_once || noisy)) || reads_current_round(program, time);
+bool decides_one_by_one(const Program& program, bool own_round, bool noisy) {
+  return (program.draws && (!program.draws_once || noisy)) || own_round;
 }
 
 // A row's moves against all opponents, each flipped by its own noise draw,
@@ -135,53 +148,32 @@ Mask with_noise(Mask moves, int32_t pop, agent row, double noise) {
   return moves;
 }
 
-// One player's moves in one round, decided by one of its strategy's
-// programs; the loops only give up when they use their budget up, and
-// then the tables decide what is left. In a round where the formula may
-// read its own moves of this round at a constant time, its loops decide,
-// one opponent at a time, since its queries may read them. Noise flips
-// each move before it is recorded.
-void decide_row(History& history, Population_Programs& programs, Strategy& strategy, Batch decisions, int32_t time,
-                const Game_Rules& rules, Evaluation_Choice choice) {
+// One player's moves in one round. Noise flips each move before it is
+// recorded.
+void decide_row(History& history, Strategy& strategy, const Batch& decisions, const Game_Rules& rules) {
   const Mask opponents = first_players(decisions.pop) & ~player_bit(decisions.row);
   const bool noisy = rules.noise != 0.0;
-  const Program& program = strategy.adaptive ? strategy.loops_only : strategy.with_queries;
-  const bool own_round = reads_current_round(program, time);
-  int64_t budget = 0;
-  bool loops = strategy.adaptive &&
-               (own_round || (choice != ALWAYS_TABLES && time >= strategy.tables_until));
-  if (loops && !own_round && choice == CHOOSE_BY_COST) {
-    budget = strategy.tables_cost >= 0 ? strategy.tables_cost
-                                       : first_budget(strategy, decisions.pop);
-    decisions.budget = &budget;
+  if (!decides_one_by_one(strategy.program, decisions.own_round, noisy)) {
+    Mask moves = execute_Program(strategy.program, strategy.state, decisions, -1);
+    record_moves(history, decisions.row, opponents,
+                 noisy ? with_noise(moves, decisions.pop, decisions.row, rules.noise) : moves);
+    return;
   }
-  const int64_t spent_before = programs.tables.spent;
-  bool tables_decided = false;
-  auto run = [&](int32_t column) {
-    if (loops) {
-      Mask move = execute_Program(strategy.loops_only, strategy.loops_only_state, decisions, column);
-      if (budget >= 0) return move;
-      loops = false;
-      decisions.budget = nullptr;
-      strategy.tables_until = time + strategy.wait;
-      strategy.wait *= 2;
-    }
-    give_tables(programs, strategy);
-    tables_decided = true;
-    return execute_Program(strategy.with_queries, strategy.with_queries_state, decisions, column);
-  };
-  if (!decides_one_by_one(program, time, noisy)) {
-    Mask moves = run(-1);
-    record_moves(history, decisions.row, opponents, noisy ? with_noise(moves, decisions.pop, decisions.row, rules.noise) : moves);
-  } else {
-    for (agent column = 0; column < decisions.pop; ++column) {
-      if (column == decisions.row) continue;
-      bool defect = has_player(run(column), column) != noise_flips(rules.noise);
-      record_moves(history, decisions.row, player_bit(column), all_or_none(defect));
-    }
+  for (agent column = 0; column < decisions.pop; ++column) {
+    if (column == decisions.row) continue;
+    bool defect = has_player(execute_Program(strategy.program, strategy.state, decisions, column), column) !=
+                  noise_flips(rules.noise);
+    record_moves(history, decisions.row, player_bit(column), all_or_none(defect));
   }
-  if (loops && !own_round) strategy.wait = 1;
-  if (tables_decided) strategy.tables_cost = programs.tables.spent - spent_before;
+}
+
+Region_Policy policy_of(Evaluation_Choice choice) {
+  switch (choice) {
+    case ALWAYS_TABLES: return REGIONS_BY_TABLES;
+    case ALWAYS_LOOPS: return REGIONS_BY_LOOPS;
+    case CHOOSE_BY_COST: break;
+  }
+  return REGIONS_BY_COST;
 }
 
 }  // namespace
@@ -191,14 +183,17 @@ void play_rounds_choosing(History& history, Formula* const* formulae, int32_t po
   const int32_t rounds = rules.rounds;
   reset_history(history);
   if (pop < 2) return;
-  Population_Programs programs;
-  compile_population(programs, formulae, pop, rounds, settings.max_table_sets);
-  uint64_t batch = 0;
+  Machine& m = machine;
+  compile_population(m, formulae, pop, rounds, settings.max_table_sets);
+  const Region_Policy policy = policy_of(settings.choice);
   for (int32_t time = 0; time < rounds; ++time) {
     start_round(history, time);
-    for (agent row = 0; row < pop; ++row)
-      decide_row(history, programs, programs.distinct[programs.of_player[row]],
-                 Batch{&history, pop, row, time - 1, ++batch, &programs.tables}, time, rules, settings.choice);
+    for (agent row = 0; row < pop; ++row) {
+      Strategy& strategy = m.strategies[m.of_player[row]];
+      const Batch decisions{&history, pop, row, time - 1, ++m.batches, &m.tables, &m.memos,
+                            strategy.first_memo, policy, reads_current_round(strategy.program, time)};
+      decide_row(history, strategy, decisions, rules);
+    }
     finish_round(history);
   }
 }

@@ -27,7 +27,10 @@ enum Op : uint8_t {
   OP_OR,
   OP_LOOP_BEGIN,  // start quantifier loop `index`; with no candidate push its start value and jump
   OP_LOOP_END,    // fold the body's value in; next candidate or push the result
-  OP_QUERY,       // push the value of query `index` at the loops' values from `first_slot`
+  OP_REGION,      // region `index`: decide it by its tables (push the value, jump to `target`) or by its loops
+  OP_REGION_END,  // the end of region `index`'s loops
+  OP_MEMO,        // memo `index`: push the value remembered for this batch and key and jump to `target`, or work it out
+  OP_MEMO_END,    // remember the value worked out
   OP_INVALID,     // a node of unknown kind (`index`), or a missing operand: fatal when reached
 };
 
@@ -39,9 +42,8 @@ struct Instruction {
   int32_t time_mod;
   bool negate;
   double chance;
-  int32_t index;       // loop or query number, or the constant
-  int32_t target;      // where a test or an empty loop jumps
-  int32_t first_slot;  // OP_QUERY: into Program::query_slots
+  int32_t index;   // loop, region or memo number, or the constant
+  int32_t target;  // where a test, an empty loop, a region decided by tables or a remembered memo jumps
 };
 
 struct Loop {
@@ -49,6 +51,10 @@ struct Loop {
   bool forall;
   int32_t body;  // first instruction of the body
   int32_t end;   // the instruction after OP_LOOP_END
+  // A time loop inside no other loop whose body draws nothing and is
+  // settled: its value over the times played so far is kept for each
+  // deciding player, and each round adds the times played since.
+  bool incremental = false;
 };
 
 // An atom that may read a cell its own player writes in the round being
@@ -58,17 +64,42 @@ struct Conflict_Atom {
   int32_t time_mod;
 };
 
+// A subformula that draws nothing, reads none of its player's moves of the
+// round being played (but in one round, with `own_move_once`) and holds a
+// quantifier: decided either by its loops, inline, or as a query by the
+// tables, whichever costs less (see play.cpp).
+struct Region {
+  int32_t query = -1;       // its node in the tournament's query plan
+  int32_t first_slot = 0;   // into Program::query_slots: the loops its free variables take
+  int32_t slots = 0;
+  bool own_move_once = false;
+};
+
+// A subformula that draws nothing and reads none of its player's moves of
+// the round being played, inside a loop whose variable it does not read:
+// worked out once per deciding player, round and values of the (at most
+// two) loops it reads, for every opponent, and remembered.
+struct Memo {
+  int32_t key_loops[2] = {-1, -1};
+};
+
+// The loops' work is counted in instructions of loop bodies run, the
+// tables' in sets made; one set costs about this many instructions.
+constexpr int64_t WORK_PER_SET = 2;
+
 struct Program {
   std::vector<Instruction> code;
   bool single_lookup = false;  // the whole formula is one DEFECTED atom
   std::vector<Loop> loops;
   std::vector<Conflict_Atom> conflict_atoms;
-  // The queries asked for, and for each of their free variables but the
-  // opponent, the loop whose value it takes.
-  std::vector<int32_t> queries;
+  std::vector<Region> regions;
+  // For each free variable of a region's query but the opponent, in the
+  // order of the variables, the loop whose value it takes.
   std::vector<int32_t> query_slots;
+  std::vector<Memo> memos;
   int32_t max_stack = 0;
   int32_t max_nesting = 0;  // of the operands being worked out
+  int32_t max_memos = 0;    // memos being worked out inside one another
   bool draws = false;  // holds a CHANCE atom that can be reached
   // At most one draw per decision: one CHANCE atom, outside every loop, so
   // that drawing for each opponent in turn keeps the order of the draws.

@@ -286,3 +286,32 @@ int32_t add_query(Query_Plan& plan, const Formula* subformula, const Letter_Bind
   }
   return results.back();
 }
+
+int64_t table_cost_bound(const Query_Plan& plan, int32_t root) {
+  constexpr int64_t SATURATED = int64_t{1} << 50;
+  const Query_Node& r = plan.nodes[root];
+  const Variable* fixed = free_variables(plan, r);
+  auto extent = [&](Variable v) -> int64_t {
+    if (v != OPPONENT && std::binary_search(fixed, fixed + r.free_count, v)) return 1;
+    return is_time_variable(v) ? plan.times : plan.pop;
+  };
+  std::vector<int32_t> pending{root};
+  std::vector<bool> seen(plan.nodes.size(), false);
+  int64_t cost = 0;
+  while (!pending.empty() && cost < SATURATED) {
+    const int32_t id = pending.back();
+    pending.pop_back();
+    if (seen[id]) continue;
+    seen[id] = true;
+    const Query_Node& n = plan.nodes[id];
+    int64_t sets = 1;
+    for (int32_t i = 0; i + 1 < n.free_count; ++i) sets = std::min(sets * extent(free_variables(plan, n)[i]), SATURATED);
+    int64_t inner = 0;
+    if ((n.kind == Q_EXISTS || n.kind == Q_FORALL) && is_time_variable(n.bound)) inner = plan.times;
+    if (n.kind == Q_ATOM && n.free_count > 0 && is_time_variable(free_variables(plan, n)[n.free_count - 1]))
+      inner = extent(free_variables(plan, n)[n.free_count - 1]);
+    cost += std::min(sets * (1 + inner), SATURATED);
+    for (int32_t c = 0; c < n.child_count; ++c) pending.push_back(children_of(plan, n)[c]);
+  }
+  return std::min(cost, SATURATED);
+}

@@ -89,6 +89,13 @@ inline const int32_t* children_of(const Query_Plan& plan, const Query_Node& node
   return plan.children.data() + node.first_child;
 }
 
+// What working out the tables of query `root` costs at most in one round,
+// in sets made (a quantifier or an atom over a time counting its
+// candidates per set), when the root is asked at given values of its free
+// variables but the opponent, and no table is kept from an earlier asking.
+// Saturates far above any budget.
+int64_t table_cost_bound(const Query_Plan& plan, int32_t root);
+
 // Reads a subformula into the plan and returns its node. The subformula
 // must draw nothing and hold only known kinds; the letters `outer` binds
 // (the machine's loops around it) are free variables of the query.

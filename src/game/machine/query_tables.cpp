@@ -359,7 +359,6 @@ const Mask* counts_of(const Evaluation& e, int32_t node, const Layout& whole, co
       once[i] = one;
       twice[i] = two;
     }
-    tables.spent += whole.sets * body.extent[place];
     tables.kept_round[node] = tables.round;
     tables.kept_at[node] = at_counts;
   }
@@ -403,7 +402,6 @@ Table_Work open_table(const Evaluation& e, int32_t node, bool whole) {
   Table_Work table{node, whole, kept, 0,
                    layout_of(e.plan, node, e.context.pop, e.context.prev_time, whole ? nullptr : &e.fixing), 0};
   table.at = allocate(e.tables, kept, table.layout.sets);
-  e.tables.spent += table.layout.sets + TABLE_START_COST;
   const Query_Node& n = e.plan.nodes[node];
   Mask* sets = data_of(e.tables, table);
   // Junctions and quantifiers write every set when their operands are done.
@@ -460,6 +458,15 @@ Table_Work work_out(const Evaluation& e, int32_t root) {
   }
 }
 
+// What working out a part costs beyond its sets: a quantifier folds over
+// its candidates, an atom over a time that is its last variable.
+int64_t inner_extent(const Query_Plan& plan, int32_t node, const Layout& layout, int32_t prev_time) {
+  const Query_Node& n = plan.nodes[node];
+  if (n.kind == Q_EXISTS || n.kind == Q_FORALL) return is_time_variable(n.bound) ? time_extent(prev_time) : 1;
+  if (n.kind == Q_ATOM && layout.count > 0 && is_time_variable(last_variable(layout))) return layout.extent[last_place(layout)];
+  return 0;
+}
+
 // The values as indices, fixed for every variable but the opponent.
 Fixing fixing_of(const Query_Plan& plan, int32_t root, const Query_Context& context, const int32_t* values) {
   const Query_Node& node = plan.nodes[root];
@@ -508,11 +515,44 @@ bool countable(const Query_Plan& plan, const Query_Node& node, const std::vector
 
 }  // namespace
 
-Mask query_value(Query_Tables& tables, int32_t root, const Query_Context& context, const int32_t* values) {
+namespace {
+
+void start_round(Query_Tables& tables, const Query_Context& context) {
   if (tables.round != context.prev_time) {
     tables.round = context.prev_time;
     tables.for_round.top = 0;
   }
+}
+
+}  // namespace
+
+int64_t predicted_sets(Query_Tables& tables, int32_t root, const Query_Context& context) {
+  start_round(tables, context);
+  const Query_Plan& plan = *tables.plan;
+  // The parts still to be worked out, and whether each is worked out whole.
+  std::vector<Predicted_Part>& parts = tables.predicting;
+  parts.clear();
+  if (!kept_now(tables, root)) parts.push_back({root, false});
+  Fixing fixed;  // the variables the query is asked at; their values do not matter here
+  const Query_Node& r = plan.nodes[root];
+  for (int32_t i = 0; i < r.free_count; ++i)
+    if (free_variables(plan, r)[i] != OPPONENT) fixed.variable[fixed.count++] = free_variables(plan, r)[i];
+  int64_t sets = 0;
+  while (!parts.empty()) {
+    const Predicted_Part part = parts.back();
+    parts.pop_back();
+    const bool whole = part.whole || tables.kept[part.node];
+    const Layout layout = layout_of(plan, part.node, context.pop, context.prev_time, whole ? nullptr : &fixed);
+    sets += layout.sets * (1 + inner_extent(plan, part.node, layout, context.prev_time)) + TABLE_START_COST;
+    const Query_Node& n = plan.nodes[part.node];
+    for (int32_t c = 0; c < n.child_count; ++c)
+      if (!kept_now(tables, children_of(plan, n)[c])) parts.push_back({children_of(plan, n)[c], whole});
+  }
+  return sets;
+}
+
+Mask query_value(Query_Tables& tables, int32_t root, const Query_Context& context, const int32_t* values) {
+  start_round(tables, context);
   const Query_Plan& plan = *tables.plan;
   const int32_t count = plan.nodes[root].free_count - (last_free(plan, root) == OPPONENT ? 1 : 0);
   if (tables.answer_batch[root] == context.batch && same_values(tables, root, values, count)) return tables.answer[root];
@@ -586,9 +626,11 @@ void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const st
     scratch_sets = std::max(scratch_sets, peak[i]);
     deepest = std::max(deepest, depth[i]);
   }
-  tables.for_round = Set_Stack{};
-  tables.scratch = Set_Stack{};
-  reserve(tables.for_round, kept_sets);
-  reserve(tables.scratch, scratch_sets);
+  // The memory of an earlier tournament serves again when it is large enough.
+  for (auto [stack, sets] : {std::pair{&tables.for_round, kept_sets}, std::pair{&tables.scratch, scratch_sets}}) {
+    stack->top = 0;
+    if (stack->capacity < sets) reserve(*stack, sets);
+  }
   tables.work.reserve(static_cast<size_t>(deepest));
+  tables.predicting.reserve(nodes);
 }

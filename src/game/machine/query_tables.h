@@ -59,6 +59,13 @@ struct Set_Stack {
   int64_t top = 0;
 };
 
+// A part of a query whose cost is being predicted, and whether it is
+// worked out whole.
+struct Predicted_Part {
+  int32_t node;
+  bool whole;
+};
+
 struct Query_Tables {
   const Query_Plan* plan = nullptr;
   std::vector<uint8_t> kept;        // per node: its whole table serves the round
@@ -79,9 +86,7 @@ struct Query_Tables {
   Set_Stack for_round, scratch;
   int32_t round = INT32_MIN;
   std::vector<Table_Work> work;  // the tables being worked out, innermost last
-  // What working tables out has cost so far: the sets made, and a fixed
-  // amount for each table begun.
-  int64_t spent = 0;
+  std::vector<Predicted_Part> predicting;  // the parts whose cost is being added up
 };
 
 constexpr int64_t TABLE_START_COST = 24;
@@ -91,6 +96,12 @@ constexpr int64_t TABLE_START_COST = 24;
 // parts of others); `queries` lists them.
 void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses,
                           const std::vector<int32_t>& queries);
+
+// What working out query `root` for the context's player and round would
+// cost now, in sets made (as TABLE_START_COST counts a table begun, and a
+// quantifier or an atom over a time counts its candidates per set), given
+// the tables already kept for the round.
+int64_t predicted_sets(Query_Tables& tables, int32_t root, const Query_Context& context);
 
 // The value of query `root` for the context's player and round, for every
 // opponent, at the assignment `values` of its free variables other than the
