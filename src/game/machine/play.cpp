@@ -200,5 +200,6 @@ void play_rounds_choosing(History& history, Formula* const* formulae, int32_t po
       decide_row(history, programs, programs.distinct[programs.of_player[row]],
                  Batch{&history, pop, row, time - 1, ++batch, &programs.tables}, time, rules, settings.choice);
     finish_round(history);
+    if (!plays_another_round(rules, time)) break;
   }
 }
