@@ -40,3 +40,27 @@ agent spin(const Roulette& wheel) {
 }
 
 agent choose_parent(const Result* results, int32_t pop) { return spin(make_roulette(results, pop)); }
+
+agent tournament_pick(const Result* results, int32_t pop, int32_t size) {
+  agent best = draw_random() % pop;
+  for (int32_t entrant = 1; entrant < size; ++entrant) {
+    agent player = draw_random() % pop;
+    if (results[player].score > results[best].score) best = player;
+  }
+  return best;
+}
+
+Parent_Selector roulette_selector(const Result* results, int32_t pop) {
+  return Parent_Selector{make_roulette(results, pop), results, 0};
+}
+
+Parent_Selector tournament_selector(const Result* results, int32_t pop, int32_t size) {
+  // The wheel is not spun, but its population is the tournament's.
+  Parent_Selector selector{{{}, pop}, results, size};
+  return selector;
+}
+
+agent select_parent(const Parent_Selector& selector) {
+  if (selector.tournament_size > 0) return tournament_pick(selector.results, selector.wheel.pop, selector.tournament_size);
+  return spin(selector.wheel);
+}

@@ -1,5 +1,6 @@
-// Score-proportional (roulette-wheel) choice of parents: a player is chosen
-// with chance proportional to its score.
+// The choice of parents: score-proportional (roulette-wheel), a player
+// chosen with chance proportional to its score, or by tournament, the best
+// of a few players drawn uniformly.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,25 @@ agent spin(const Roulette& wheel);
 
 // A player drawn with chance proportional to its score.
 agent choose_parent(const Result* results, int32_t pop);
+
+// The best-scoring of `size` players drawn uniformly with replacement, one
+// draw modulo the population each; a tie goes to the player drawn first.
+agent tournament_pick(const Result* results, int32_t pop, int32_t size);
+
+// How the parents of one generation (or one Moran event) are chosen, made
+// once from its scores: a tournament of `tournament_size` players, or
+// without one (0) the roulette wheel.
+struct Parent_Selector {
+  Roulette wheel;
+  const Result* results;
+  int32_t tournament_size;
+};
+
+Parent_Selector roulette_selector(const Result* results, int32_t pop);
+Parent_Selector tournament_selector(const Result* results, int32_t pop, int32_t size);
+
+// One parent: a spin of the wheel, or one tournament.
+agent select_parent(const Parent_Selector& selector);
 
 // A uniform draw from 0 to total - 1 (total from 1 to 2^30). A single draw
 // covers totals up to 32768; larger ones combine two draws into 30 bits and
