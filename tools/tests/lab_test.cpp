@@ -135,9 +135,16 @@ TEST(TextBytes, JsonStringsAreValidAndExact) {
 
 TEST(CsvRows, OneRowPerPlayer) {
   std::string out;
-  append_csv_row(out, -5, 99, 12, csv_text_field("Dcrp"), 1, Result{1, 2, 3, 4, 2147483647});
-  EXPECT_EQ(out, "-5,99,12,\"Dcrp\",1,1,2,3,4,2147483647\n");
-  EXPECT_EQ(std::string(CSV_HEADER), "seed,generation,player,formula,size,t,r,p,s,score\n");
+  append_csv_row(out, -5, 99, 12, csv_text_field("Dcrp"), 1, Result{1, 2, 3, 4, 2147483647}, 7,
+                 Lineage{12, NO_PARENT, NO_PARENT, false});
+  EXPECT_EQ(out, "-5,99,12,\"Dcrp\",1,1,2,3,4,2147483647,7,12,,,0\n");
+  // A copy has no second parent; a crossed child has both, even the same one twice.
+  out.clear();
+  append_csv_row(out, 1, 2, 3, csv_text_field("Drcp"), 1, Result{}, 100, Lineage{4000000000, 0, NO_PARENT, true});
+  append_csv_row(out, 1, 2, 4, csv_text_field("Drcp"), 1, Result{}, 1, Lineage{4000000001, 5, 5, false});
+  EXPECT_EQ(out, "1,2,3,\"Drcp\",1,0,0,0,0,0,100,4000000000,0,,1\n1,2,4,\"Drcp\",1,0,0,0,0,0,1,4000000001,5,5,0\n");
+  EXPECT_EQ(std::string(CSV_HEADER),
+            "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated\n");
 }
 
 TEST(Progress, LineShowsRunsGenerationsAndTimes) {

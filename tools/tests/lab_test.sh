@@ -127,7 +127,7 @@ grep -qx 'Error: cannot write /dev/full: No space left on device' full.err || fa
 # Rows written are whole, even when the run is interrupted.
 timeout -s TERM 1 "$lab" --random 100 --seeds 1-1000 --rounds 100 --out interrupted.csv
 [ "$(tail -c 1 interrupted.csv | od -An -c | tr -d ' ')" = '\n' ] || fail "interrupted: the last row is cut"
-every interrupted.csv "len(row) == 10" "interrupted: a row is not whole"
+every interrupted.csv "len(row) == 15 and row['mutated'] in ('0', '1')" "interrupted: a row is not whole"
 
 # The progress bar: on a terminal only.
 script -qec "$lab --random 5 --seeds 1-3 --generations 50 --out bar.csv" bar.log > /dev/null 2>&1 || fail "bar: status"
@@ -149,7 +149,7 @@ if /usr/bin/python3 -c 'import pandas' 2> /dev/null; then
   /usr/bin/python3 -c '
 import sys, pandas
 table = pandas.read_csv(sys.argv[1])
-assert list(table.columns) == "seed,generation,player,formula,size,t,r,p,s,score".split(","), table.columns
+assert list(table.columns) == "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated".split(","), table.columns
 assert len(table) == int(sys.argv[2]), len(table)
 assert table["formula"][0] == "D\"cp" and table["formula"][1] == "(D,cp|(Dcrp&D\\\\rp))", table["formula"][:2]
 assert str(table["score"].dtype) == "int64"' load.csv "$rows" || fail "pandas does not load the CSV"
@@ -159,7 +159,8 @@ fi
 if command -v Rscript > /dev/null; then
   Rscript -e '
 table <- read.csv("load.csv")
-stopifnot(identical(names(table), c("seed","generation","player","formula","size","t","r","p","s","score")))
+stopifnot(identical(names(table), c("seed","generation","player","formula","size","t","r","p","s","score",
+                                    "rounds","id","parent1","parent2","mutated")))
 stopifnot(nrow(table) == as.integer(commandArgs(TRUE)[1]))
 stopifnot(table$formula[1] == "D\"cp", table$formula[2] == "(D,cp|(Dcrp&D\\\\rp))", is.integer(table$score))' "$rows" ||
     fail "R does not load the CSV"
