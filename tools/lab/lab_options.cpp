@@ -189,6 +189,9 @@ Lab_Options parse_lab_options(int argc, char** argv) {
 
 void check_population_options(const Lab_Options& options, int32_t pop) {
   const Dynamics& dynamics = options.dynamics;
+  if (dynamics.selection == Selection::TOURNAMENT && pop < 2)
+    error("--selection: 'tournament:" + std::to_string(dynamics.tournament_size) +
+          "' needs a population of 2 or more, not " + std::to_string(pop));
   if (dynamics.selection == Selection::TOURNAMENT && dynamics.tournament_size > pop)
     error("--selection: 'tournament:" + std::to_string(dynamics.tournament_size) +
           "' draws more players than the population of " + std::to_string(pop) + " holds: K is from 2 to " +

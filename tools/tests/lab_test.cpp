@@ -92,6 +92,52 @@ TEST(LabOptions, BadValuesSayWhatIsAllowed) {
   EXPECT_EQ(refusal({"--out", ""}), "--out: the file name is empty");
 }
 
+TEST(LabOptions, DynamicsAndTheirDefaults) {
+  Lab_Options plain = parse({});
+  EXPECT_EQ(plain.dynamics.selection, Selection::ROULETTE);
+  EXPECT_EQ(plain.dynamics.elite, 0);
+  EXPECT_EQ(plain.dynamics.crossover, 1.0);
+  EXPECT_LT(plain.continuation, 0.0);
+  EXPECT_FALSE(plain.until_fixed);
+  Lab_Options tournament = parse({"--selection=tournament:7", "--elite", "3", "--crossover", "0.25", "--until-fixed"});
+  EXPECT_EQ(tournament.dynamics.selection, Selection::TOURNAMENT);
+  EXPECT_EQ(tournament.dynamics.tournament_size, 7);
+  EXPECT_EQ(selection_text(tournament.dynamics), "tournament:7");
+  EXPECT_EQ(tournament.dynamics.elite, 3);
+  EXPECT_EQ(tournament.dynamics.crossover, 0.25);
+  EXPECT_TRUE(tournament.until_fixed);
+  EXPECT_EQ(selection_text(parse({"--selection", "moran"}).dynamics), "moran");
+  // --continuation makes --rounds the cap, 100 unless given.
+  Lab_Options drawn = parse({"--continuation", "0.9"});
+  EXPECT_EQ(drawn.continuation, 0.9);
+  EXPECT_EQ(drawn.rounds, 100);
+  EXPECT_EQ(parse({"--rounds", "20", "--continuation", "0"}).rounds, 20);
+  EXPECT_EQ(parse({"--continuation", "1", "--rounds", "7"}).rounds, 7);
+}
+
+TEST(LabOptions, BadDynamicsSayWhatIsAllowed) {
+  const std::string selection = "' is not roulette, tournament:K with K a whole number from 2 to 100, or moran";
+  for (const char* bad : {"", "Moran", "tournament", "tournament:", "tournament:1", "tournament:101", "tournament:2x",
+                          "tournament:-3", "roulette:2"})
+    EXPECT_EQ(refusal({"--selection", bad}), "--selection: '" + std::string(bad) + selection) << bad;
+  EXPECT_EQ(refusal({"--elite", "100"}), "--elite: '100' is not a whole number from 0 to 99");
+  EXPECT_EQ(refusal({"--crossover", "1.01"}), "--crossover: '1.01' is not a number from 0 to 1");
+  EXPECT_EQ(refusal({"--continuation", "-0.5"}), "--continuation: '-0.5' is not a number from 0 to 1");
+  EXPECT_EQ(refusal({"--until-fixed=yes"}), "--until-fixed takes no value");
+  EXPECT_EQ(refusal({"--until-fixed", "--until-fixed"}), "--until-fixed is given more than once");
+  EXPECT_EQ(refusal({"--selection", "moran", "--elite", "0"}),
+            "--elite cannot be given with --selection moran: a Moran event replaces one player, not a generation");
+  // What depends on the population is checked once it is known.
+  Lab_Options options = parse({"--selection", "tournament:6", "--elite", "5"});
+  EXPECT_EQ(fatal_message_of([&] { check_population_options(options, 5); }),
+            "--selection: 'tournament:6' draws more players than the population of 5 holds: K is from 2 to 5");
+  EXPECT_EQ(fatal_message_of([&] { check_population_options(parse({"--elite", "5"}), 5); }),
+            "--elite: '5' is not below the population of 5: E is from 0 to 4");
+  EXPECT_EQ(fatal_message_of([&] { check_population_options(options, 6); }), "");
+  EXPECT_EQ(fatal_message_of([&] { check_population_options(parse({"--selection", "tournament:2"}), 1); }),
+            "--selection: 'tournament:2' needs a population of 2 or more, not 1");
+}
+
 TEST(SeedList, ValuesAndRangesInTheOrderGiven) {
   std::vector<Seed_Range> seeds = parse_seed_list("10-20,1,5,0,2147483647");
   ASSERT_EQ(seeds.size(), 5u);

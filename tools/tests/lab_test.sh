@@ -7,6 +7,7 @@
 set -u
 lab=$1
 strategies="$2/strategies"
+lineage_walk="$2/tools/tests/lab_lineage.py"
 source "$(dirname "$(realpath "$0")")/../../tests/checks.sh"
 cd "$work"
 
@@ -75,6 +76,59 @@ every noisy.csv "t > 0 and s > 0 and r < 50" "--noise 0.2 flips moves"
 "$lab" --generations 1 --noise 1 "$cooperate" "$cooperate" --out flipped.csv
 every flipped.csv "p >= 49" "--noise 1 flips nearly every move"
 
+# Rounds per row: the tournament's length. Without --continuation every
+# tournament plays --rounds; with it the length is drawn, one per
+# tournament, up to the cap (100 by default), and shared by every player.
+every rules.csv "int(row['rounds']) == 7" "--rounds 7: the rounds column"
+"$lab" --random 5 --seeds 1-20 --generations 10 --continuation 0.9 --out drawn.csv || fail "continuation: status"
+every drawn.csv "1 <= int(row['rounds']) <= 100 and t + r + p + s == int(row['rounds']) * 4" "--continuation: rounds and tallies"
+[ "$(cut -d, -f1,2,11 drawn.csv | sort -u | cut -d, -f1,2 | uniq -d)" = "" ] || fail "--continuation: lengths differ within a tournament"
+[ "$(tail -n +2 drawn.csv | cut -d, -f11 | sort -u | wc -l)" -gt 10 ] || fail "--continuation: the lengths do not vary"
+"$lab" --random 5 --generations 10 --continuation 0 --rounds 30 --out once.csv
+every once.csv "row['rounds'] == '1'" "--continuation 0: one round"
+
+# Lineage: ids and parents hold together in every recorded generation of
+# random runs, by every scheme, and copies without mutation are their parents.
+walk() { /usr/bin/python3 "$lineage_walk" "$@" > walk.out 2>&1 || fail "lineage $*: $(cat walk.out)"; }
+"$lab" --random 12 --seeds 1-15 --generations 25 --selection tournament:3 --elite 2 --crossover 0.5 --mutation 0.3 --out elite.csv
+walk elite.csv generational 2
+"$lab" --random 10 --seeds 1-15 --generations 25 --selection moran --crossover 0.5 --mutation 0.3 --out moran.csv
+walk moran.csv moran 0
+"$lab" --seeds 1-8 --generations 25 --crossover 0.3 --mutation 0.2 --elite 1 "$strategies"/*.txt --out copies.csv
+walk copies.csv generational 1 1
+walk plain.csv generational 0
+every plain.csv "row['mutated'] == '0' and (gen == 0) != bool(row['parent2'])" "defaults: every child crossed, none mutated"
+
+# --until-fixed: the run ends with the fixed population recorded, whatever
+# --every says; the record tells how many runs fixed and on which formula.
+printf 'Dcrp' > tft.txt
+printf 'Drcp|~Drcp' > defect.txt
+"$lab" --selection moran --crossover 0 --until-fixed --generations 1000000 --every 1000 --seeds 1-30 \
+  tft.txt defect.txt defect.txt defect.txt --out fixed.csv || fail "until-fixed: status"
+/usr/bin/python3 - fixed.csv << 'PY' || fail "until-fixed: the record and the rows"
+import csv, json, sys
+record = json.load(open(sys.argv[1] + ".json"))
+fixation = record["fixation"]
+assert record["until_fixed"] is True and record["selection"] == "moran" and record["crossover"] == 0, record
+assert fixation["complete"] and fixation["runs"] == 30 and fixation["fixed"] == 30, fixation
+assert sum(fixation["by_formula"].values()) == 30 and set(fixation["by_formula"]) <= {"Dcrp", "(Drcp|(~Drcp))"}, fixation
+rows = list(csv.DictReader(open(sys.argv[1])))
+for run in fixation["by_run"]:
+    mine = [r for r in rows if int(r["seed"]) == run["seed"]]
+    last = max(int(r["generation"]) for r in mine)
+    assert sorted({int(r["generation"]) for r in mine}) == sorted({0, last}), run
+    assert last == run["generation"] and 4 * (last - 1) < run["events"] <= 4 * last, run
+    assert {r["formula"] for r in mine if int(r["generation"]) == last} == {run["formula"]}, run
+PY
+"$lab" --until-fixed --generations 3 --random 4 --seed 2 > unfixed.csv 2> unfixed.json
+/usr/bin/python3 -c '
+import json, sys
+lines = open(sys.argv[1]).read().splitlines()
+assert len(lines) == 1, lines
+fixation = json.loads(lines[0])["fixation"]
+assert fixation["runs"] == 1 and fixation["by_run"][0]["generation"] == 2, fixation
+assert fixation["fixed"] == fixation["by_run"][0]["fixed"] * 1, fixation' unfixed.json || fail "until-fixed on standard error: $(cat unfixed.json)"
+
 # The parameters: FILE.json beside the data, or a line on standard error.
 "$lab" --random 4 --seeds 1-3,7 --generations 2 --mutation 0.125 --out kept.csv > kept.out 2> kept.err
 [ -s kept.out ] && fail "--out: standard output not empty"
@@ -88,6 +142,8 @@ assert record["population"] == {"source": "random", "players": 4}, record
 assert record["generations"] == 2 and record["rounds"] == 50 and record["every"] == 1, record
 assert record["payoffs"] == {"T": 5, "R": 3, "P": 1, "S": 0}, record
 assert record["mutation"] == 0.125 and record["noise"] == 0 and record["out"] == "kept.csv", record
+assert record["selection"] == "roulette" and record["elite"] == 0 and record["crossover"] == 1, record
+assert record["continuation"] is None and record["until_fixed"] is False and "fixation" not in record, record
 assert record["arguments"][1:3] == ["--random", "4"], record
 PY
 "$lab" --generations 1 "$cooperate" > piped.csv 2> piped.json || fail "standard output: status"
@@ -112,6 +168,10 @@ refused "seeds" "--seeds: seed 4 is listed twice" --seeds 1-5,4
 refused "missing value" "--out needs a value" --random 3 --out
 refused "unknown" "unknown option --seedz (see ipdlogic-lab --help)" --seedz 3
 refused "random and files" "--random and formula files cannot be given together" --random 3 a.txt
+refused "elite with moran" "--elite cannot be given with --selection moran: a Moran event replaces one player, not a generation" --selection moran --elite 1
+refused "tournament too large" "--selection: 'tournament:4' draws more players than the population of 3 holds: K is from 2 to 3" \
+  --selection tournament:4 --random 3
+refused "elites too many" "--elite: '2' is not below the population of 2: E is from 0 to 1" --elite 2 "$cooperate" "$cooperate"
 refused "missing file" "cannot open formula file: no_such.txt" no_such.txt
 printf '(Drcp' > unbalanced.txt
 refused "bad formula" "unbalanced parentheses in formula" unbalanced.txt
