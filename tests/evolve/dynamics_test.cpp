@@ -43,8 +43,11 @@ Lineage_Book numbered_book(int32_t pop) {
 // crossover two draws that copy the second parent.
 const std::vector<std::string> ATOMS = {"Drrp", "Dcrp", "Dccp"};
 const std::vector<int32_t> ATOM_SCORES = {3, 5, 2};
-int32_t predicted_spin(Draw_Predictor& predict) {
-  int32_t value = predict.next() % 10;
+// Spun evenly (the Moran process), a draw of 32760 or more is drawn again.
+int32_t predicted_spin(Draw_Predictor& predict, bool evenly = false) {
+  int32_t draw = predict.next();
+  while (evenly && draw >= 32760) draw = predict.next();
+  int32_t value = draw % 10;
   return value < 3 ? 0 : value < 8 ? 1 : 2;
 }
 
@@ -58,12 +61,13 @@ struct Predicted_Child {
   bool checkable;
 };
 
-Predicted_Child predict_child(Draw_Predictor& predict, double crossover, double mutation, int64_t id) {
-  Predicted_Child child{predicted_spin(predict), Lineage{id, 0, NO_PARENT, false}, true};
+Predicted_Child predict_child(Draw_Predictor& predict, double crossover, double mutation, int64_t id,
+                              bool evenly = false) {
+  Predicted_Child child{predicted_spin(predict, evenly), Lineage{id, 0, NO_PARENT, false}, true};
   child.lineage.parent1 = 10 * child.formula_of + 7;
   bool crossed = crossover >= 1.0 || (crossover > 0.0 && predict.next() < crossover * 32767.0);
   if (crossed) {
-    child.formula_of = predicted_spin(predict);
+    child.formula_of = predicted_spin(predict, evenly);
     child.lineage.parent2 = 10 * child.formula_of + 7;
     predict.next(), predict.next();
   }
@@ -99,6 +103,42 @@ TEST(TournamentSelection, BestOfKDrawsTiesToTheFirstDrawn) {
   const Parent_Selector selector = tournament_selector(results.data(), 5, 2);
   int32_t first = predict.next() % 5, second = predict.next() % 5;
   EXPECT_EQ(select_parent(selector), results[second].score > results[first].score ? second : first);
+}
+
+// Every value below the total has an equal chance: a single draw at or
+// above the largest multiple of a total up to 32768 is drawn again; larger
+// totals draw as draw_below, which already does so.
+TEST(EvenSpin, DrawsAgainAboveTheLargestMultiple) {
+  for (int64_t total : {1, 3, 10, 12900, 16385, 32768}) {
+    const int64_t limit = 32768 - 32768 % total;
+    for (int32_t seed = 1; seed <= 300; ++seed) {
+      Draw_Predictor predict(seed);
+      int32_t draw = predict.next();
+      while (draw >= limit) draw = predict.next();
+      seed_random(seed);
+      ASSERT_EQ(draw_evenly_below(total), draw % total) << "total " << total << " seed " << seed;
+      ASSERT_EQ(draw_random(), predict.next());
+    }
+  }
+  for (int32_t seed = 1; seed <= 50; ++seed) {
+    seed_random(seed);
+    const int64_t below = draw_below(1 << 29);
+    seed_random(seed);
+    ASSERT_EQ(draw_evenly_below(1 << 29), below);
+  }
+  // Through the wheel: scores 3, 5, 2 (running 3, 8, 10); nobody scored: a player drawn evenly.
+  const std::vector<Result> results = scores(ATOM_SCORES);
+  const int32_t seed = seed_where([](int32_t draw) { return draw >= 32760; });
+  Draw_Predictor predict(seed);
+  seed_random(seed);
+  EXPECT_EQ(spin_evenly(make_roulette(results.data(), 3)), predicted_spin(predict, true));
+  EXPECT_EQ(draw_random(), predict.next());
+  const std::vector<Result> nothing = scores({0, 0, 0});
+  seed_random(5);
+  Draw_Predictor five(5);
+  int32_t draw = five.next();
+  while (draw >= 32766) draw = five.next();
+  EXPECT_EQ(spin_evenly(make_roulette(nothing.data(), 3)), draw % 3);
 }
 
 TEST(Offspring, CrossedOrCopiedInTheirOrderOfDraws) {
@@ -224,12 +264,17 @@ TEST(GenerationalBreeding, CopiesWithoutMutationAreTheirParents) {
 // of a bound atom; the child takes the replaced player's place and the next id.
 TEST(Moran, EventDrawsChildThenReplacedPlayer) {
   const std::vector<Result> results = scores(ATOM_SCORES);
+  // Seeds from 1, and seeds whose first draw the even spin draws again.
+  std::vector<int32_t> seeds;
+  for (int32_t seed = 1; seed <= 200; ++seed) seeds.push_back(seed);
+  for (int32_t from = 1; seeds.size() < 204; from = seeds.back() + 1)
+    seeds.push_back(seed_where([](int32_t draw) { return draw >= 32760; }, from));
   for (double crossover : {0.0, 0.5, 1.0}) {
-    for (int32_t seed = 1; seed <= 200; ++seed) {
+    for (int32_t seed : seeds) {
       Population population(ATOMS);
       Lineage_Book book = numbered_book(3);
       Draw_Predictor predict(seed);
-      Predicted_Child expected = predict_child(predict, crossover, 0.0, 1000);
+      Predicted_Child expected = predict_child(predict, crossover, 0.0, 1000, true);
       const int32_t replaced = predict.next() % 3;
       seed_random(seed);
       ASSERT_EQ(moran_event(results.data(), population.formulae.data(), book, 3, crossover, 0.0), replaced);
