@@ -19,12 +19,17 @@ constexpr int32_t HISTORY_TIMES = 101;
 // Rounds of ipdlogic's tournament: times 0 to 49.
 constexpr int32_t ROUNDS = 50;
 
+// A tournament without a continuation probability plays all its rounds.
+constexpr double NO_CONTINUATION = -1.0;
+
 // What a tournament is played by: how many rounds, and how often a decision
-// comes out the other way (trembling hands). ipdlogic itself always plays
-// the default rules: 50 rounds, no noise.
+// comes out the other way (trembling hands); with a continuation
+// probability, `rounds` is the cap of a tournament whose length is drawn.
+// ipdlogic itself always plays the default rules: 50 rounds, no noise.
 struct Game_Rules {
   int32_t rounds = ROUNDS;  // 1 to HISTORY_TIMES - 1
   double noise = 0.0;       // 0 to 1: the chance that a decision is flipped
+  double continuation = NO_CONTINUATION;  // 0 to 1, or negative for none
 };
 
 // Chances. A chance of probability p holds on a draw d when d is below
@@ -40,6 +45,17 @@ inline bool holds(double probability) { return holds_on_draw(probability, draw_r
 inline bool holds_unless_zero(double probability) { return probability != 0.0 && holds(probability); }
 // How many of the DRAW_MAX + 1 draws a chance holds on.
 int32_t draws_holding(double probability);
+
+// Whether a tournament plays another round after `round` (from 0). Every
+// round but the cap's last is followed by one draw when the rules have a
+// continuation probability (also when it is 0 or 1), and play goes on while
+// the draw holds; without one, every round up to the cap is played and
+// nothing is drawn. One length for the whole tournament: everyone plays
+// everyone in the same rounds.
+inline bool plays_another_round(const Game_Rules& rules, int32_t round) {
+  if (round + 1 >= rules.rounds) return false;
+  return rules.continuation < 0.0 || holds(rules.continuation);
+}
 
 // The noise of one decision, drawn right after it is made and before it is
 // recorded; without noise there is no draw at all.

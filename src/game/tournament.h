@@ -13,7 +13,10 @@
 // rounds, printing nothing. Their noise flips decisions before they are
 // recorded (so the next decisions see the move as recorded). The draws come
 // as deciding every pair in turn would make them: rows ascending, opponents
-// ascending, each decision's own draws and then its noise draw.
+// ascending, each decision's own draws and then its noise draw; with a
+// continuation probability, after each round but the cap's last, the draw
+// that decides whether another round is played. A lone player plays no
+// round and draws nothing.
 using Tournament_Play = void (*)(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules);
 
 // The machine's tournament.

@@ -192,7 +192,8 @@ int evaluate_by_substitution(const History& history, const Formula* formula, int
 
 void play_rounds_by_substitution(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules) {
   reset_history(history);
-  for (int32_t time = 0; time < rules.rounds; ++time)
+  if (pop < 2) return;  // nobody plays: no round, and no draw for one
+  for (int32_t time = 0; time < rules.rounds; ++time) {
     for (agent row = 0; row < pop; ++row)
       for (agent column = 0; column < pop; ++column) {
         if (column == row) continue;
@@ -200,4 +201,6 @@ void play_rounds_by_substitution(History& history, Formula* const* formulae, int
         if (noise_flips(rules.noise)) action = !action;
         add_action(history, row, column, time, action);
       }
+    if (!plays_another_round(rules, time)) break;
+  }
 }

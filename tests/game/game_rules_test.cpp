@@ -7,6 +7,9 @@
 #include "game/tournament.h"
 #include "test_support.h"
 
+#include <cmath>
+#include <utility>
+
 namespace {
 
 struct Players {
@@ -162,4 +165,66 @@ TEST(Payoffs, ExtremesStayInRangeAndSelectionStillWorks) {
   get_Results(history.data(), results.data(), MAX_POP, Payoffs{MAX_PAYOFF, MAX_PAYOFF, MAX_PAYOFF, MAX_PAYOFF});
   for (int i = 0; i < 20000; ++i) ++chosen[choose_parent(results.data(), MAX_POP)];
   for (agent player = 0; player < MAX_POP; ++player) EXPECT_GT(chosen[player], 100) << player;
+}
+
+// With a continuation probability: after each round but the cap's last one
+// draw, after the decisions' and the noise's draws of that round; play goes
+// on while it holds. Both tournaments agree with the prediction.
+TEST(Continuation, OneDrawAfterEachRoundButTheCapsLast) {
+  Players players({"R0.5", ALWAYS_COOPERATE, "Dcrp"});
+  Test_History history, reference;
+  for (double continuation : {0.0, 0.6, 1.0}) {
+    for (int32_t seed = 1; seed <= 60; ++seed) {
+      const Game_Rules rules{5, 0.2, continuation};
+      Draw_Predictor predict(seed);
+      int32_t rounds = 0;
+      for (bool more = true; more;) {
+        for (int32_t decision = 0; decision < 2; ++decision) predict.next(), predict.next();  // player 0: chance, noise
+        for (int32_t decision = 0; decision < 4; ++decision) predict.next();  // the others' noise
+        ++rounds;
+        more = rounds < 5 && below(predict.next(), continuation);
+      }
+      const int32_t next_draw = predict.next();
+      seed_random(seed);
+      play_rounds(history.data(), players.formulae.data(), 3, rules);
+      ASSERT_EQ(rounds_recorded(history.data()), rounds) << "seed " << seed << " W " << continuation;
+      ASSERT_EQ(draw_random(), next_draw) << "seed " << seed << " W " << continuation;
+      seed_random(seed);
+      play_rounds_by_substitution(reference.data(), players.formulae.data(), 3, rules);
+      ASSERT_TRUE(same_history(reference.data(), history.data())) << "seed " << seed;
+      ASSERT_EQ(draw_random(), next_draw) << "seed " << seed;
+    }
+  }
+  // A lone player plays no round and draws nothing, in either tournament.
+  Players lone({ALWAYS_COOPERATE});
+  const uint64_t before = draws_made();
+  play_rounds(history.data(), lone.formulae.data(), 1, Game_Rules{50, 0.0, 0.5});
+  play_rounds_by_substitution(reference.data(), lone.formulae.data(), 1, Game_Rules{50, 0.0, 0.5});
+  EXPECT_EQ(draws_made(), before);
+}
+
+// Over many tournaments the mean length is (1 - W^cap) / (1 - W), with W
+// the chance that a draw holds (W x 32767 rounded up, over 32768 draws);
+// within four standard errors of that mean.
+TEST(Continuation, MeanLengthIsTheTruncatedGeometricMean) {
+  Players players({ALWAYS_COOPERATE, "Dcrp"});
+  Test_History history;
+  seed_random(2024);
+  for (auto [continuation, cap] : {std::pair{0.5, 100}, std::pair{0.9, 100}, std::pair{0.95, 30}, std::pair{0.99, 100}}) {
+    const int32_t tournaments = 4000;
+    double sum = 0, squares = 0;
+    for (int32_t tournament = 0; tournament < tournaments; ++tournament) {
+      play_rounds(history.data(), players.formulae.data(), 2, Game_Rules{cap, 0.0, continuation});
+      const double rounds = rounds_recorded(history.data());
+      sum += rounds;
+      squares += rounds * rounds;
+    }
+    const double w = draws_holding(continuation) / 32768.0;
+    const double expected = (1 - std::pow(w, cap)) / (1 - w);
+    const double mean = sum / tournaments;
+    const double error = std::sqrt((squares / tournaments - mean * mean) / tournaments);
+    EXPECT_NEAR(mean, expected, 4 * error) << "W " << continuation << " cap " << cap;
+    // The nominal W gives the same mean within a thousandth of it.
+    EXPECT_NEAR(expected, (1 - std::pow(continuation, cap)) / (1 - continuation), 0.001 * expected);
+  }
 }

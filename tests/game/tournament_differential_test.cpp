@@ -40,7 +40,8 @@ void expect_same_tournament(const Population& population, const Game_Rules& rule
     seed_random(seed);
     play_rounds_choosing(fast.data(), population.formulae.data(), pop, rules, Machine_Settings{choice, max_table_sets});
     ASSERT_TRUE(same_history(fast.data(), reference.data()))
-        << "choice " << int{choice} << " pop " << pop << " rounds " << rules.rounds << " noise " << rules.noise << "\n"
+        << "choice " << int{choice} << " pop " << pop << " rounds " << rules.rounds << " noise " << rules.noise
+        << " continuation " << rules.continuation << "\n"
         << formulae;
     ASSERT_EQ(draw_random(), reference_next) << "choice " << int{choice} << "\n" << formulae;
   }
@@ -172,6 +173,23 @@ TEST(TournamentDifferential, SharedAgentQuantifiersCountWitnesses) {
       }
     }
     expect_same_tournament(population, Game_Rules{1 + maker.pick(20), 0.0}, trial, fast, reference);
+    if (testing::Test::HasFatalFailure()) return;
+  }
+}
+
+// Tournaments of drawn length: the continuation draw after each round
+// comes after every decision's and noise draw of the round.
+TEST(TournamentDifferential, ContinuationDrawsAfterEachRound) {
+  Tree_Maker maker{std::mt19937(83)};
+  Test_History fast, reference;
+  const double continuations[] = {0.0, 0.5, 0.8, 1.0};
+  for (int trial = 0; trial < 300; ++trial) {
+    maker.chance = trial % 3 != 0;
+    maker.own_moves = trial % 4 == 0;
+    auto pop = static_cast<int32_t>(1 + maker.pick(7));
+    Population population = make_population(maker, pop, 4);
+    Game_Rules rules{1 + maker.pick(15), trial % 2 ? 0.1 : 0.0, continuations[trial % 4]};
+    expect_same_tournament(population, rules, trial, fast, reference);
     if (testing::Test::HasFatalFailure()) return;
   }
 }

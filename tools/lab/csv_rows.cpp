@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-const char* const CSV_HEADER = "seed,generation,player,formula,size,t,r,p,s,score\n";
+const char* const CSV_HEADER = "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated\n";
 
 namespace {
 
@@ -15,7 +15,8 @@ void append_number(std::string& out, int64_t value) {
 }  // namespace
 
 void append_csv_row(std::string& out, int32_t seed, int32_t generation, int32_t player,
-                    const std::string& formula_field, int64_t size, const Result& result) {
+                    const std::string& formula_field, int64_t size, const Result& result, int32_t rounds,
+                    const Lineage& lineage) {
   for (int64_t value : {int64_t{seed}, int64_t{generation}, int64_t{player}}) {
     append_number(out, value);
     out += ',';
@@ -26,5 +27,13 @@ void append_csv_row(std::string& out, int32_t seed, int32_t generation, int32_t 
     out += ',';
     append_number(out, value);
   }
-  out += '\n';
+  for (int64_t value : {int64_t{rounds}, lineage.id}) {
+    out += ',';
+    append_number(out, value);
+  }
+  for (int64_t parent : {lineage.parent1, lineage.parent2}) {
+    out += ',';
+    if (parent != NO_PARENT) append_number(out, parent);
+  }
+  out += lineage.mutated ? ",1\n" : ",0\n";
 }

@@ -14,7 +14,7 @@
 const char* const LAB_USAGE =
     "Usage: ipdlogic-lab [OPTIONS] [FILE...]\n"
     "Runs ipdlogic's evolution and records every player of every recorded generation as CSV:\n"
-    "seed,generation,player,formula,size,t,r,p,s,score\n"
+    "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated\n"
     "\n"
     "Population: the formula FILEs, or without any the file names on standard input,\n"
     "or --random N.\n"
@@ -26,6 +26,13 @@ const char* const LAB_USAGE =
     "  --payoffs T,R,P,S   points for temptation, reward, punishment, sucker (0 to 1000; default 5,3,1,0)\n"
     "  --mutation M        chance that a child gets a point mutation (0 to 1; default 0)\n"
     "  --noise E           chance that a decision is flipped (0 to 1; default 0)\n"
+    "  --selection S       parents by roulette (the default), tournament:K (the best of K players drawn\n"
+    "                      uniformly, K from 2 to the population) or moran (one birth and death per event)\n"
+    "  --elite E           the E best players pass on unchanged (0 to the population - 1; default 0; not with moran)\n"
+    "  --crossover C       chance that a child is crossed rather than copied (0 to 1; default 1)\n"
+    "  --continuation W    after each round another one with chance W, up to --rounds (0 to 1; default: none,\n"
+    "                      every tournament plays --rounds rounds; with it --rounds defaults to 100)\n"
+    "  --until-fixed       end a run once every player holds the same formula\n"
     "  --every K           record generations 0, K, 2K, ... and the last (1 to 1000000; default 1)\n"
     "  --out FILE          write the CSV to FILE and the run's parameters to FILE.json\n"
     "                      (default: CSV on standard output, parameters on standard error)\n"
@@ -77,11 +84,29 @@ Payoffs payoffs_option(const std::string& text) {
                  static_cast<int32_t>(values[3])};
 }
 
+// roulette, tournament:K with K from 2 to MAX_POP (the population is
+// checked once it is known), or moran.
+void selection_option(Dynamics& dynamics, const std::string& text) {
+  const std::string prefix = "tournament:";
+  int64_t size = 0;
+  if (text == "roulette") dynamics.selection = Selection::ROULETTE;
+  else if (text == "moran") dynamics.selection = Selection::MORAN;
+  else if (text.rfind(prefix, 0) == 0 && whole_number(text.substr(prefix.size()), 2, MAX_POP, size)) {
+    dynamics.selection = Selection::TOURNAMENT;
+    dynamics.tournament_size = static_cast<int32_t>(size);
+  } else {
+    error("--selection: '" + text + "' is not roulette, tournament:K with K a whole number from 2 to " +
+          std::to_string(MAX_POP) + ", or moran");
+  }
+}
+
 // Each may be given once: a second value would silently replace the first.
 constexpr Option_Spec OPTIONS[] = {
     {"--random", true, false}, {"--generations", true, false}, {"--seed", true, false},     {"--seeds", true, false},
     {"--rounds", true, false}, {"--payoffs", true, false},     {"--mutation", true, false}, {"--noise", true, false},
-    {"--every", true, false},  {"--out", true, false},         {"--help", false, false},    {"--version", false, false},
+    {"--every", true, false},  {"--out", true, false},         {"--selection", true, false}, {"--elite", true, false},
+    {"--crossover", true, false}, {"--continuation", true, false}, {"--until-fixed", false, false},
+    {"--help", false, false},  {"--version", false, false},
 };
 
 void apply(Lab_Options& options, std::string_view name, const std::string& value) {
@@ -104,16 +129,29 @@ void apply(Lab_Options& options, std::string_view name, const std::string& value
     options.noise = chance_option(option, value);
   else if (option == "--every")
     options.every = whole_option(option, value, 1, MAX_GENERATIONS);
+  else if (option == "--selection")
+    selection_option(options.dynamics, value);
+  else if (option == "--elite")
+    options.dynamics.elite = whole_option(option, value, 0, MAX_POP - 1);
+  else if (option == "--crossover")
+    options.dynamics.crossover = chance_option(option, value);
+  else if (option == "--continuation")
+    options.continuation = chance_option(option, value);
+  else if (option == "--until-fixed")
+    options.until_fixed = true;
   else if (option == "--out") {
     if (value.empty()) error("--out: the file name is empty");
     options.out = value == "-" ? "" : value;
   }
 }
 
-void check_combinations(const Lab_Options& options, const Option_Reader& reader) {
+void check_combinations(Lab_Options& options, const Option_Reader& reader) {
   if (was_given(reader, "--seed") && was_given(reader, "--seeds")) error("--seed and --seeds cannot be given together");
   if (was_given(reader, "--random") && !options.files.empty())
     error("--random and formula files cannot be given together");
+  if (was_given(reader, "--elite") && options.dynamics.selection == Selection::MORAN)
+    error("--elite cannot be given with --selection moran: a Moran event replaces one player, not a generation");
+  if (was_given(reader, "--continuation") && !was_given(reader, "--rounds")) options.rounds = CONTINUATION_ROUNDS;
 }
 
 }  // namespace
@@ -137,4 +175,26 @@ Lab_Options parse_lab_options(int argc, char** argv) {
   }
   check_combinations(options, reader);
   return options;
+}
+
+void check_population_options(const Lab_Options& options, int32_t pop) {
+  const Dynamics& dynamics = options.dynamics;
+  if (dynamics.selection == Selection::TOURNAMENT && pop < 2)
+    error("--selection: 'tournament:" + std::to_string(dynamics.tournament_size) +
+          "' needs a population of 2 or more, not " + std::to_string(pop));
+  if (dynamics.selection == Selection::TOURNAMENT && dynamics.tournament_size > pop)
+    error("--selection: 'tournament:" + std::to_string(dynamics.tournament_size) +
+          "' draws more players than the population of " + std::to_string(pop) + " holds: K is from 2 to " +
+          std::to_string(pop));
+  if (dynamics.elite > 0 && dynamics.elite >= pop)
+    error("--elite: '" + std::to_string(dynamics.elite) + "' is not below the population of " + std::to_string(pop) +
+          ": E is from 0 to " + std::to_string(pop - 1));
+}
+
+std::string selection_text(const Dynamics& dynamics) {
+  switch (dynamics.selection) {
+    case Selection::TOURNAMENT: return "tournament:" + std::to_string(dynamics.tournament_size);
+    case Selection::MORAN: return "moran";
+    default: return "roulette";
+  }
 }

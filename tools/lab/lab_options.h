@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "evolve/dynamics.h"
 #include "game/results.h"
 #include "game/tournament.h"
 #include "seed_list.h"
@@ -12,6 +13,8 @@
 constexpr int32_t DEFAULT_GENERATIONS = 100;
 constexpr int32_t MAX_GENERATIONS = 1000000;
 constexpr int32_t MAX_ROUNDS = 100;
+// The cap of a tournament of drawn length, unless --rounds says otherwise.
+constexpr int32_t CONTINUATION_ROUNDS = 100;
 
 struct Lab_Options {
   std::vector<std::string> files;  // formula files named as arguments
@@ -23,6 +26,9 @@ struct Lab_Options {
   double mutation = 0.0;
   double noise = 0.0;
   int32_t every = 1;
+  Dynamics dynamics;  // --selection, --elite, --crossover
+  double continuation = NO_CONTINUATION;
+  bool until_fixed = false;
   std::string out;  // empty for standard output
   bool help = false;
   bool version = false;
@@ -32,6 +38,14 @@ struct Lab_Options {
 // The options of a command line; a bad option or value is a fatal error
 // that says what is wrong and what is allowed.
 Lab_Options parse_lab_options(int argc, char** argv);
+
+// The options that depend on the population's size, once it is known: a
+// tournament of K players and the elites must fit in it; a fatal error
+// otherwise.
+void check_population_options(const Lab_Options& options, int32_t pop);
+
+// --selection's value as given: roulette, tournament:K or moran.
+std::string selection_text(const Dynamics& dynamics);
 
 // The usage text of --help.
 extern const char* const LAB_USAGE;

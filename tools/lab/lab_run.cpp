@@ -51,30 +51,35 @@ int32_t fill_population(const Lab_Options& options, const Read_Population& read,
   return read.pop;
 }
 
-// What the runs share: where rows go, the progress, and the history and
-// results tables, made once and reused by every run.
+// What the runs share: where rows go, the progress, the history and
+// results tables, made once and reused by every run, and how the runs of
+// --until-fixed ended.
 struct Recorder {
   const Lab_Options& options;
   Row_Output& output;
   Progress& progress;
+  Fixation_Summary& fixation;
   int32_t seed = 0;
   std::string rows;
   History history;
   std::vector<Result> results;
 };
 
-bool recorded(const Lab_Options& options, int32_t generation) {
-  return generation % options.every == 0 || generation == options.generations - 1;
+// Generations 0, K, 2K, ... and the run's last, whether the bound or
+// fixation ends it.
+bool recorded(const Lab_Options& options, int32_t generation, const Run_State& state) {
+  return generation % options.every == 0 || state.last;
 }
 
 void record_generation(void* context, int32_t generation, const Run_State& state) {
   Recorder& recorder = *static_cast<Recorder*>(context);
-  if (recorded(recorder.options, generation)) {
+  if (recorded(recorder.options, generation, state)) {
     recorder.rows.clear();
+    const int32_t rounds = rounds_recorded(*state.history);
     for (int32_t player = 0; player < state.pop; ++player) {
       const Formula* formula = state.formulae[player];
       append_csv_row(recorder.rows, recorder.seed, generation, player, csv_text_field(format_Formula(formula)),
-                     size_Formula(formula), state.results[player]);
+                     size_Formula(formula), state.results[player], rounds, state.lineage->of_player[player]);
     }
     add_rows(recorder.output, recorder.rows);
   }
@@ -84,27 +89,40 @@ void record_generation(void* context, int32_t generation, const Run_State& state
 Run_Parameters run_parameters(const Lab_Options& options) {
   Run_Parameters parameters;
   parameters.generations = options.generations;
-  parameters.game = Game_Rules{options.rounds, options.noise};
+  parameters.game = Game_Rules{options.rounds, options.noise, options.continuation};
   parameters.payoffs = options.payoffs;
   parameters.breeding.mutation = options.mutation;
   parameters.quiet = true;
+  parameters.dynamics = options.dynamics;
+  parameters.until_fixed = options.until_fixed;
   return parameters;
+}
+
+Run_Fixation fixation_of(int32_t seed, const Run_Outcome& outcome, const Run_State& state) {
+  Run_Fixation run{seed, outcome.fixed, "", outcome.generations - 1, outcome.events};
+  if (outcome.fixed && state.pop > 0) run.formula = format_Formula(state.formulae[0]);
+  return run;
 }
 
 void run_seed(Recorder& recorder, const Read_Population& read, int32_t seed) {
   seed_random(seed);
   recorder.seed = seed;
   Run_Population population;
+  Lineage_Book lineage;
   Run_State state{&recorder.history, recorder.results.data(), population.formulae.data(),
-                  fill_population(recorder.options, read, population)};
-  run_generations(run_parameters(recorder.options), state, Run_Observer{&recorder, nullptr, record_generation});
+                  fill_population(recorder.options, read, population), &lineage};
+  start_lineage(lineage, state.pop);
+  const Run_Outcome outcome =
+      run_generations(run_parameters(recorder.options), state, Run_Observer{&recorder, nullptr, record_generation});
+  if (recorder.options.until_fixed) recorder.fixation.runs.push_back(fixation_of(seed, outcome, state));
   finish_run(recorder.progress);
 }
 
-void run_seeds(const Lab_Options& options, const Read_Population& read, Row_Output& output) {
+void run_seeds(const Lab_Options& options, const Read_Population& read, Row_Output& output,
+               Fixation_Summary& fixation) {
   const bool rows_on_terminal = isatty(output.fd) == 1;
   Progress progress = start_progress(count_seeds(options.seeds), options.generations, rows_on_terminal);
-  Recorder recorder{options, output, progress, 0, {}, History{}, std::vector<Result>(MAX_POP)};
+  Recorder recorder{options, output, progress, fixation, 0, {}, History{}, std::vector<Result>(MAX_POP)};
   try {
     for (Seed_Range range : options.seeds)
       for (int64_t seed = range.first; seed <= range.last; ++seed) run_seed(recorder, read, static_cast<int32_t>(seed));
@@ -115,24 +133,42 @@ void run_seeds(const Lab_Options& options, const Read_Population& read, Row_Outp
   end_progress(progress);
 }
 
+// With --until-fixed the record says how the runs ended, so it is written
+// (again, with --out) once they have: after the last run, or after the
+// runs finished before one failed, with "complete": false.
+void write_fixation(const Lab_Options& options, int32_t pop, const Fixation_Summary& fixation) {
+  if (options.until_fixed) write_run_record(options, pop, &fixation);
+}
+
 }  // namespace
 
 int run_lab(const Lab_Options& options) {
   Read_Population read;
   read_population(options, read);
+  const int32_t pop = options.random > 0 ? options.random : read.pop;
+  check_population_options(options, pop);
   Row_Output output = open_row_output(options.out);
-  write_run_record(options, options.random > 0 ? options.random : read.pop);
+  // On standard error the record is one line: with --until-fixed only the
+  // final one is written.
+  if (!options.until_fixed || !options.out.empty()) write_run_record(options, pop);
   add_rows(output, CSV_HEADER);
+  Fixation_Summary fixation;
   try {
-    run_seeds(options, read, output);
+    run_seeds(options, read, output, fixation);
   } catch (...) {
     // The rows of the generations finished so far are whole: keep them.
     try {
       close_row_output(output);
     } catch (...) {
     }
+    try {
+      write_fixation(options, pop, fixation);
+    } catch (...) {
+    }
     throw;
   }
   close_row_output(output);
+  fixation.complete = true;
+  write_fixation(options, pop, fixation);
   return 0;
 }

@@ -38,14 +38,15 @@ if [ "$reader" = pandas ]; then
   "${python[@]}" -c '
 import sys, pandas
 table = pandas.read_csv(sys.argv[1])
-assert list(table.columns) == "seed,generation,player,formula,size,t,r,p,s,score".split(","), table.columns
+assert list(table.columns) == "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated".split(","), table.columns
 assert len(table) == int(sys.argv[2]), len(table)
 assert table["formula"][0] == "D\"cp" and table["formula"][1] == "(D,cp|(Dcrp&D\\\\rp))", table["formula"][:2]
 assert str(table["score"].dtype) == "int64"' load.csv "$rows" || fail "pandas does not load the CSV"
 else
   "$rscript" -e '
 table <- read.csv("load.csv")
-stopifnot(identical(names(table), c("seed","generation","player","formula","size","t","r","p","s","score")))
+stopifnot(identical(names(table), c("seed","generation","player","formula","size","t","r","p","s","score",
+                                    "rounds","id","parent1","parent2","mutated")))
 stopifnot(nrow(table) == as.integer(commandArgs(TRUE)[1]))
 stopifnot(table$formula[1] == "D\"cp", table$formula[2] == "(D,cp|(Dcrp&D\\\\rp))", is.integer(table$score))' "$rows" ||
     fail "R does not load the CSV"

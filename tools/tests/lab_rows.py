@@ -16,7 +16,8 @@ import sys
 
 LISTING_HEADER = re.compile(r"(\d+) -{43}")
 DASHES = "-" * 51
-COLUMNS = ["seed", "generation", "player", "formula", "size", "t", "r", "p", "s", "score"]
+COLUMNS = ["seed", "generation", "player", "formula", "size", "t", "r", "p", "s", "score",
+           "rounds", "id", "parent1", "parent2", "mutated"]
 
 
 def unescape(field):
@@ -77,7 +78,7 @@ def lab_generations(path, seed):
             if int(row[2]) != len(rows):
                 sys.exit("lab_rows: generation %s: player %s out of order" % (row[1], row[2]))
             formulae.append(unescape(row[3]))
-            rows.append(tuple(int(v) for v in row[5:]))
+            rows.append(tuple(int(v) for v in row[5:10]))
     return generations
 
 

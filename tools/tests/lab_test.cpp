@@ -110,6 +110,52 @@ TEST(LabOptions, HelpAndVersionEndTheReading) {
       << "what comes before is read";
 }
 
+TEST(LabOptions, DynamicsAndTheirDefaults) {
+  Lab_Options plain = parse({});
+  EXPECT_EQ(plain.dynamics.selection, Selection::ROULETTE);
+  EXPECT_EQ(plain.dynamics.elite, 0);
+  EXPECT_EQ(plain.dynamics.crossover, 1.0);
+  EXPECT_LT(plain.continuation, 0.0);
+  EXPECT_FALSE(plain.until_fixed);
+  Lab_Options tournament = parse({"--selection=tournament:7", "--elite", "3", "--crossover", "0.25", "--until-fixed"});
+  EXPECT_EQ(tournament.dynamics.selection, Selection::TOURNAMENT);
+  EXPECT_EQ(tournament.dynamics.tournament_size, 7);
+  EXPECT_EQ(selection_text(tournament.dynamics), "tournament:7");
+  EXPECT_EQ(tournament.dynamics.elite, 3);
+  EXPECT_EQ(tournament.dynamics.crossover, 0.25);
+  EXPECT_TRUE(tournament.until_fixed);
+  EXPECT_EQ(selection_text(parse({"--selection", "moran"}).dynamics), "moran");
+  // --continuation makes --rounds the cap, 100 unless given.
+  Lab_Options drawn = parse({"--continuation", "0.9"});
+  EXPECT_EQ(drawn.continuation, 0.9);
+  EXPECT_EQ(drawn.rounds, 100);
+  EXPECT_EQ(parse({"--rounds", "20", "--continuation", "0"}).rounds, 20);
+  EXPECT_EQ(parse({"--continuation", "1", "--rounds", "7"}).rounds, 7);
+}
+
+TEST(LabOptions, BadDynamicsSayWhatIsAllowed) {
+  const std::string selection = "' is not roulette, tournament:K with K a whole number from 2 to 100, or moran";
+  for (const char* bad : {"", "Moran", "tournament", "tournament:", "tournament:1", "tournament:101", "tournament:2x",
+                          "tournament:-3", "roulette:2"})
+    EXPECT_EQ(refusal({"--selection", bad}), "--selection: '" + std::string(bad) + selection) << bad;
+  EXPECT_EQ(refusal({"--elite", "100"}), "--elite: '100' is not a whole number from 0 to 99");
+  EXPECT_EQ(refusal({"--crossover", "1.01"}), "--crossover: '1.01' is not a number from 0 to 1");
+  EXPECT_EQ(refusal({"--continuation", "-0.5"}), "--continuation: '-0.5' is not a number from 0 to 1");
+  EXPECT_EQ(refusal({"--until-fixed=yes"}), "--until-fixed takes no value");
+  EXPECT_EQ(refusal({"--until-fixed", "--until-fixed"}), "--until-fixed is given more than once");
+  EXPECT_EQ(refusal({"--selection", "moran", "--elite", "0"}),
+            "--elite cannot be given with --selection moran: a Moran event replaces one player, not a generation");
+  // What depends on the population is checked once it is known.
+  Lab_Options options = parse({"--selection", "tournament:6", "--elite", "5"});
+  EXPECT_EQ(fatal_message_of([&] { check_population_options(options, 5); }),
+            "--selection: 'tournament:6' draws more players than the population of 5 holds: K is from 2 to 5");
+  EXPECT_EQ(fatal_message_of([&] { check_population_options(parse({"--elite", "5"}), 5); }),
+            "--elite: '5' is not below the population of 5: E is from 0 to 4");
+  EXPECT_EQ(fatal_message_of([&] { check_population_options(options, 6); }), "");
+  EXPECT_EQ(fatal_message_of([&] { check_population_options(parse({"--selection", "tournament:2"}), 1); }),
+            "--selection: 'tournament:2' needs a population of 2 or more, not 1");
+}
+
 TEST(SeedList, ValuesAndRangesInTheOrderGiven) {
   std::vector<Seed_Range> seeds = parse_seed_list("10-20,1,5,0,2147483647");
   ASSERT_EQ(seeds.size(), 5u);
@@ -153,9 +199,16 @@ TEST(TextBytes, JsonStringsAreValidAndExact) {
 
 TEST(CsvRows, OneRowPerPlayer) {
   std::string out;
-  append_csv_row(out, -5, 99, 12, csv_text_field("Dcrp"), 1, Result{1, 2, 3, 4, 2147483647});
-  EXPECT_EQ(out, "-5,99,12,\"Dcrp\",1,1,2,3,4,2147483647\n");
-  EXPECT_EQ(std::string(CSV_HEADER), "seed,generation,player,formula,size,t,r,p,s,score\n");
+  append_csv_row(out, -5, 99, 12, csv_text_field("Dcrp"), 1, Result{1, 2, 3, 4, 2147483647}, 7,
+                 Lineage{12, NO_PARENT, NO_PARENT, false});
+  EXPECT_EQ(out, "-5,99,12,\"Dcrp\",1,1,2,3,4,2147483647,7,12,,,0\n");
+  // A copy has no second parent; a crossed child has both, even the same one twice.
+  out.clear();
+  append_csv_row(out, 1, 2, 3, csv_text_field("Drcp"), 1, Result{}, 100, Lineage{4000000000, 0, NO_PARENT, true});
+  append_csv_row(out, 1, 2, 4, csv_text_field("Drcp"), 1, Result{}, 1, Lineage{4000000001, 5, 5, false});
+  EXPECT_EQ(out, "1,2,3,\"Drcp\",1,0,0,0,0,0,100,4000000000,0,,1\n1,2,4,\"Drcp\",1,0,0,0,0,0,1,4000000001,5,5,0\n");
+  EXPECT_EQ(std::string(CSV_HEADER),
+            "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated\n");
 }
 
 TEST(Progress, LineShowsRunsGenerationsAndTimes) {

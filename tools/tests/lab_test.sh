@@ -14,30 +14,48 @@ source "$(dirname "$(realpath "$0")")/../../tests/checks.sh"
 cd "$work"
 
 # every ROWS.csv AWK-CONDITION MESSAGE: the file has rows and the condition
-# holds for every one (numbers seed gen player size t r p s score, and the
-# string formula without its quotes). The formula is the one quoted field,
-# and may hold commas: the fields around it are counted from either end.
+# holds for every one. The fields are read as CSV (a quoted field may hold
+# commas and doubled quotes) and named by the header: numbers seed gen
+# player size t r p s score rounds id, and the strings formula, parent1,
+# parent2 and mutated, as written.
 every() {
-  awk -F, -v message="$3" '
-    NR == 1 { next }
+  awk -v message="$3" '
+    function split_csv(line, out,    n, i, c, field, quoted) {
+      n = 0; field = ""; quoted = 0
+      for (i = 1; i <= length(line); i++) {
+        c = substr(line, i, 1)
+        if (quoted) {
+          if (c == "\"" && substr(line, i + 1, 1) == "\"") { field = field c; i++ }
+          else if (c == "\"") quoted = 0
+          else field = field c
+        } else if (c == "\"") quoted = 1
+        else if (c == ",") { out[++n] = field; field = "" }
+        else field = field c
+      }
+      out[++n] = field
+      return n
+    }
+    NR == 1 { columns = split_csv($0, name); next }
     {
-      seed = $1 + 0; gen = $2 + 0; player = $3 + 0
-      size = $(NF - 5) + 0; t = $(NF - 4) + 0; r = $(NF - 3) + 0; p = $(NF - 2) + 0; s = $(NF - 1) + 0; score = $NF + 0
-      formula = $0; sub(/^[^,]*,[^,]*,[^,]*,"/, "", formula)
-      for (i = 0; i < 6; i++) sub(/,[^,]*$/, "", formula)
-      sub(/"$/, "", formula)
+      if (split_csv($0, field) != columns) { print "FAIL: " message ": row " $0; failed = 1; exit }
+      for (i = 1; i <= columns; i++) value[name[i]] = field[i]
+      seed = value["seed"] + 0; gen = value["generation"] + 0; player = value["player"] + 0
+      size = value["size"] + 0; t = value["t"] + 0; r = value["r"] + 0; p = value["p"] + 0; s = value["s"] + 0
+      score = value["score"] + 0; rounds = value["rounds"] + 0; id = value["id"] + 0; formula = value["formula"]
+      parent1 = value["parent1"]; parent2 = value["parent2"]; mutated = value["mutated"]
       if (!('"$2"')) { print "FAIL: " message ": row " $0; failed = 1; exit }
     }
     END { if (NR < 2 && !failed) { print "FAIL: " message ": no rows"; failed = 1 } exit failed }' "$1" ||
     failures=$((failures + 1))
 }
 
-# whole_rows ROWS.csv MESSAGE: the header and rows of ten fields only, the
+# whole_rows ROWS.csv MESSAGE: the header and rows of their fields only, the
 # last one ended by its newline.
 whole_rows() {
   [ "$(tail -c 1 "$1" | od -An -c | tr -d ' ')" = '\n' ] || fail "$2: the last row is cut"
-  [ "$(head -n 1 "$1")" = "seed,generation,player,formula,size,t,r,p,s,score" ] || fail "$2: no header"
-  local row='^-?[0-9]+,[0-9]+,[0-9]+,"([^"]|"")*",[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+$'
+  [ "$(head -n 1 "$1")" = "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated" ] ||
+    fail "$2: no header"
+  local row='^-?[0-9]+,[0-9]+,[0-9]+,"([^"]|"")*",[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]*,[0-9]*,[01]$'
   tail -n +2 "$1" | grep -qvE "$row" && fail "$2: a row is not whole: $(tail -n +2 "$1" | grep -vE "$row" | head -n 1)"
 }
 
@@ -91,6 +109,19 @@ every noisy.csv "t > 0 && s > 0 && r < 50" "--noise 0.2 flips moves"
 "$lab" --generations 1 --noise 1 "$cooperate" "$cooperate" --out flipped.csv
 every flipped.csv "p >= 49" "--noise 1 flips nearly every move"
 
+# Rounds per row: the tournament's length. Without --continuation every
+# tournament plays --rounds; with it the length is drawn, one per
+# tournament, up to the cap (100 by default), and shared by every player.
+every rules.csv "rounds == 7" "--rounds 7: the rounds column"
+"$lab" --random 5 --seeds 1-20 --generations 10 --continuation 0.9 --out drawn.csv || fail "continuation: status"
+every drawn.csv "rounds >= 1 && rounds <= 100 && t + r + p + s == rounds * 4" "--continuation: rounds and tallies"
+[ "$(cut -d, -f1,2,11 drawn.csv | sort -u | cut -d, -f1,2 | uniq -d)" = "" ] || fail "--continuation: lengths differ within a tournament"
+[ "$(tail -n +2 drawn.csv | cut -d, -f11 | sort -u | wc -l)" -gt 10 ] || fail "--continuation: the lengths do not vary"
+"$lab" --random 5 --generations 10 --continuation 0 --rounds 30 --out once.csv
+every once.csv "rounds == 1" "--continuation 0: one round"
+# The defaults: every child crossed, none mutated; the first population has no parents.
+every plain.csv "mutated == \"0\" && ((gen == 0) == (parent2 == \"\"))" "defaults: every child crossed, none mutated"
+
 # The parameters: FILE.json beside the data, or a line on standard error.
 "$lab" --random 4 --seeds 1-3,7 --generations 2 --mutation 0.125 --out kept.csv > kept.out 2> kept.err
 [ -s kept.out ] && fail "--out: standard output not empty"
@@ -102,12 +133,13 @@ record() { sed 's/"arguments": \["[^"]*"/"arguments": [LAB/' "$1"; }
 expected='{"program": "ipdlogic-lab", "version": "'$version'", "arguments": [LAB, "--random", "4", "--seeds", "1-3,7",'
 expected+=' "--generations", "2", "--mutation", "0.125", "--out", "kept.csv"], "population": {"source": "random",'
 expected+=' "players": 4}, "seeds": [[1, 3], [7, 7]], "runs": 4, "generations": 2, "rounds": 50, "payoffs": {"T": 5,'
-expected+=' "R": 3, "P": 1, "S": 0}, "mutation": 0.125, "noise": 0, "every": 1, "out": "kept.csv"}'
+expected+=' "R": 3, "P": 1, "S": 0}, "mutation": 0.125, "noise": 0, "every": 1, "out": "kept.csv", "selection": "roulette",'
+expected+=' "elite": 0, "crossover": 1, "continuation": null, "until_fixed": false}'
 [ "$(record kept.csv.json)" = "$expected" ] || fail "--out: FILE.json: $(cat kept.csv.json)"
 [ "$(wc -l < kept.csv.json)" = 1 ] || fail "--out: FILE.json is not one line"
 "$lab" --generations 1 "$cooperate" > piped.csv 2> piped.json || fail "standard output: status"
 grep -qF '"population": {"source": "files", "files": ["'"$cooperate"'"], "players": 1}' piped.json &&
-  grep -qF ', "out": null}' piped.json || fail "standard output: the parameters on standard error: $(cat piped.json)"
+  grep -qF ', "out": null, ' piped.json || fail "standard output: the parameters on standard error: $(cat piped.json)"
 ls "$cooperate" "$cooperate" | "$lab" --generations 1 > /dev/null 2> names.json
 grep -q '"population": {"source": "standard input", "players": 2}' names.json || fail "names: $(cat names.json)"
 
@@ -131,6 +163,10 @@ for i in $(seq 101); do echo "$cooperate"; done > too_many
 "$lab" < too_many > many.out 2> many.err
 [ "$?" = 1 ] && [ "$(cat many.err)" = "Error: too many formula files (at most 100)" ] || fail "101 names: $(cat many.err)"
 [ -s many.out ] && fail "101 names: wrote to standard output"
+refused "elite with moran" "--elite cannot be given with --selection moran: a Moran event replaces one player, not a generation" --selection moran --elite 1
+refused "tournament too large" "--selection: 'tournament:4' draws more players than the population of 3 holds: K is from 2 to 3" \
+  --selection tournament:4 --random 3
+refused "elites too many" "--elite: '2' is not below the population of 2: E is from 0 to 1" --elite 2 "$cooperate" "$cooperate"
 refused "unwritable" "cannot open no_such_dir/x.csv for writing: No such file or directory" --random 3 --out no_such_dir/x.csv
 "$lab" --random 3 --out /dev/full 2> full.err
 [ "$?" = 1 ] || fail "/dev/full: status"

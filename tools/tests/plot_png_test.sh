@@ -49,4 +49,14 @@ cmp -s run11.png piped.png || fail "PNG from a pipe differs"
 "${run_plot[@]}" -o sweep.png sweep.csv || fail "sweep figure: status"
 [ "$(png_size sweep.png)" = "1600x1800" ] || fail "sweep figure: size $(png_size sweep.png)"
 
+# Fixation and lineage figures.
+printf 'Dcrp' > tft.txt
+printf 'Drcp|~Drcp' > defect.txt
+"$lab" --selection moran --crossover 0 --until-fixed --generations 100000 --seeds 1-50 tft.txt defect.txt defect.txt --out fixed.csv
+"${run_plot[@]}" --fixation -o fixed.png fixed.csv || fail "fixation figure: status"
+[ "$(png_size fixed.png)" = "1600x1800" ] || fail "fixation figure: size $(png_size fixed.png)"
+"${run_plot[@]}" --lineage --seed 42 -o lineage.svg lab42.csv && grep -q '<svg' lineage.svg || fail "lineage figure: not written"
+"${run_plot[@]}" --lineage -o lineage.png lab42.csv || fail "lineage figure: status"
+[ "$(png_size lineage.png)" = "2000x1400" ] || fail "lineage figure: size $(png_size lineage.png)"
+
 finish "all figure checks passed"

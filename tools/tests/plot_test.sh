@@ -123,6 +123,44 @@ PY
 grep -q 'does not follow the payoffs 5,3,1,0; give the run.s with --payoffs T,R,P,S$' payoffs.err || fail "payoffs: $(cat payoffs.err)"
 "$plot" --csv --payoffs 4,2,1,0 < sweep.csv | cmp -s - sweep.figures || fail "--payoffs differs from the record"
 
+# Fixation: the share of runs fixed on each formula and the generation of
+# fixation, as the lab's record has them; lineage: the ancestry of the last
+# generation's most common formula, every ancestor back to generation 0.
+printf 'Dcrp' > tft.txt
+printf 'Drcp|~Drcp' > defect.txt
+"$lab" --selection moran --crossover 0 --until-fixed --generations 100000 --seeds 1-200 --rounds 10 \
+  tft.txt defect.txt defect.txt defect.txt --out fixed.csv
+"$plot" --fixation --csv fixed.csv > fixed.figures || fail "--fixation: status"
+/usr/bin/python3 - fixed.csv fixed.figures << 'PY' || fail "--fixation: the figures differ from the run's record"
+import csv, json, statistics, sys
+fixation = json.load(open(sys.argv[1] + ".json"))["fixation"]
+figures = {r["formula"]: r for r in csv.DictReader(open(sys.argv[2]))}
+assert set(figures) == set(fixation["by_formula"]), figures
+for formula, count in fixation["by_formula"].items():
+    assert int(figures[formula]["runs"]) == count and abs(float(figures[formula]["share"]) - count / 200) < 1e-4
+    times = [run["generation"] for run in fixation["by_run"] if run["formula"] == formula]
+    assert abs(float(figures[formula]["mean_generations"]) - statistics.mean(times)) < 0.01, formula
+PY
+"$lab" --random 8 --seeds 3-4 --generations 40 --crossover 0.6 --mutation 0.2 --out lineage.csv
+for seed in 3 4; do
+  "$plot" --lineage --seed "$seed" --csv lineage.csv > "lineage$seed" || fail "--lineage: status"
+  /usr/bin/python3 - lineage.csv "lineage$seed" "$seed" << 'PY' || fail "--lineage --seed $seed: not the ancestry"
+import collections, csv, sys
+seed = int(sys.argv[3])
+rows = [r for r in csv.DictReader(open(sys.argv[1])) if int(r["seed"]) == seed]
+tree = {int(r["id"]): r for r in csv.DictReader(open(sys.argv[2]))}
+last = [r for r in rows if int(r["generation"]) == 39]
+common = collections.Counter(r["formula"] for r in last).most_common(1)[0][0]
+assert {int(r["id"]) for r in last if r["formula"] == common} <= set(tree), "holders missing"
+for key, entry in tree.items():
+    parents = [int(p) for p in (entry["parent1"], entry["parent2"]) if p]
+    assert all(p in tree for p in parents), ("a parent is missing", key)
+    assert (entry["generation"] == "0") == (not parents), key
+    first = min(int(r["generation"]) for r in rows if int(r["id"]) == key)
+    assert int(entry["generation"]) == first and any(r["formula"] == entry["formula"] for r in rows if int(r["id"]) == key)
+PY
+done
+
 # Input that holds no generation to plot, or a broken one, is refused.
 refused() {
   local name=$1
@@ -146,5 +184,7 @@ head -n 1 lab42.csv > header_only.csv
 refused "a CSV without rows" header_only.csv
 sed '5s/^42,0,3,/42,0,7,/' lab42.csv > misordered.csv
 refused "a CSV with players out of order" misordered.csv
+refused "--lineage of ipdlogic's output" --lineage run11
+refused "--lineage of a seed not in the CSV" --lineage --seed 99 lineage.csv
 
 finish "all plot checks passed"

@@ -195,5 +195,6 @@ void play_rounds_choosing(History& history, Formula* const* formulae, int32_t po
       decide_row(history, strategy, decisions, rules);
     }
     finish_round(history);
+    if (!plays_another_round(rules, time)) break;
   }
 }
