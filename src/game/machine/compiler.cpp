@@ -31,6 +31,10 @@ struct Emitter {
     return static_cast<int32_t>(program.code.size()) - 1;
   }
   int32_t here() const { return static_cast<int32_t>(program.code.size()); }
+  void emit_nesting(int32_t nests) {
+    nesting += nests;
+    program.max_nesting = std::max(program.max_nesting, nesting);
+  }
 };
 
 // A node being compiled: `phase` counts the visits, `marker` is the
@@ -229,7 +233,14 @@ bool emit_junction(Emitter& e, std::vector<Frame>& stack, Frame& f) {
       e.emit(lookup_of(right, e.analysis.info[id], conjunction ? OP_AND_LOOKUP : OP_OR_LOOKUP, negate), 0);
       return true;
     }
-    f.marker = e.emit(op(conjunction ? OP_AND_TEST : OP_OR_TEST), 0, 1);
+    if (e.program.code.back().op == OP_LOOKUP) {
+      // The left operand is an atom: its lookup and the test, in one instruction.
+      e.program.code.back().op = conjunction ? OP_LOOKUP_AND_TEST : OP_LOOKUP_OR_TEST;
+      f.marker = e.here() - 1;
+      e.emit_nesting(1);
+    } else {
+      f.marker = e.emit(op(conjunction ? OP_AND_TEST : OP_OR_TEST), 0, 1);
+    }
     stack.push_back({node->right, right_id, 0, -1, false});
     return false;
   }

@@ -53,6 +53,7 @@ struct Run {
   int32_t* value;
   Mask* folded;
   Mask* loop_outer;
+  const Loop* loops;
   const History* history;
   agent row;
   int32_t prev_time;
@@ -200,10 +201,12 @@ void incremental_end(Run& run, const Instruction& in, const Loop& loop) {
 
 void loop_begin(Run& run, const Instruction& in) {
   assert(in.index >= 0 && in.index < static_cast<int32_t>(run.program.loops.size()));
-  const Loop& loop = run.program.loops[in.index];
+  const Loop& loop = run.loops[in.index];
   assert(loop.body == run.pc + 1 && loop.end == in.target);
-  run.state.extending[in.index] = 0;
-  if (loop.incremental && run.batch.prev_time > 0) return incremental_begin(run, in, loop);
+  if (loop.incremental) {
+    run.state.extending[in.index] = 0;
+    if (run.batch.prev_time > 0) return incremental_begin(run, in, loop);
+  }
   int32_t first = loop.over_time ? first_time_candidate(run.batch.prev_time) : next_candidate(run, 0);
   if (!loop.over_time && first < 0) {
     run.push(all_or_none(loop.forall));
@@ -226,11 +229,11 @@ void abandon_region(Run& run);
 
 void loop_end(Run& run, const Instruction& in) {
   assert(in.index >= 0 && in.index < static_cast<int32_t>(run.program.loops.size()));
-  const Loop& loop = run.program.loops[in.index];
+  const Loop& loop = run.loops[in.index];
   assert(loop.end == run.pc + 1);
   run.work += loop.end - loop.body;
   if (run.work > run.region.limit) return abandon_region(run);
-  if (run.state.extending[in.index]) return incremental_end(run, in, loop);
+  if (loop.incremental && run.state.extending[in.index]) return incremental_end(run, in, loop);
   int32_t current = run.value[in.index];
   Mask body = run.pop();
   Mask& folded = run.folded[in.index];
@@ -382,6 +385,8 @@ void step(Run& run, const Instruction& in) {
     case OP_NOT: *run.top = ~*run.top; ++run.pc; break;
     case OP_AND_TEST: test(run, in, true); break;
     case OP_OR_TEST: test(run, in, false); break;
+    case OP_LOOKUP_AND_TEST: run.push(lookup(run, in)); test(run, in, true); break;
+    case OP_LOOKUP_OR_TEST: run.push(lookup(run, in)); test(run, in, false); break;
     case OP_AND: combine(run, true); break;
     case OP_OR: combine(run, false); break;
     case OP_LOOP_BEGIN: loop_begin(run, in); break;
@@ -418,7 +423,7 @@ Mask execute_Program(const Program& program, Program_State& state, const Batch& 
   const Mask everyone = first_players(batch.pop) & ~player_bit(batch.row);
   Run run{program, state, batch, column, column >= 0 ? player_bit(column) : everyone,
           state.stack.data() - 1, state.outer.data() - 1, 0, state.value.data(), state.folded.data(),
-          state.loop_outer.data(), batch.history, batch.row, batch.prev_time};
+          state.loop_outer.data(), program.loops.data(), batch.history, batch.row, batch.prev_time};
   if (program.single_lookup) return lookup(run, program.code[0]);  // an atom needs no machine
   const Instruction* code = program.code.data();
   const auto end = static_cast<int32_t>(program.code.size());

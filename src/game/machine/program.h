@@ -23,6 +23,8 @@ enum Op : uint8_t {
   OP_NOT,
   OP_AND_TEST,    // jump to `target`, keeping the top, when it is false everywhere
   OP_OR_TEST,     // jump to `target`, keeping the top, when it is true everywhere
+  OP_LOOKUP_AND_TEST,  // an OP_LOOKUP and the OP_AND_TEST after it, in one: an AND whose left operand is an atom
+  OP_LOOKUP_OR_TEST,
   OP_AND,         // combine the two top values
   OP_OR,
   OP_LOOP_BEGIN,  // start quantifier loop `index`; with no candidate push its start value and jump
