@@ -50,9 +50,11 @@ void run_decisions(benchmark::State& state, const std::string& text, int32_t pop
   plan.pop = pop;
   plan.times = most_time_candidates(ROUNDS);
   Program program = compile_Formula(formula, plan, true);
+  plan_regions(program, plan);
   Query_Tables tables;
   std::vector<int32_t> uses(plan.nodes.size(), 0), queries;
-  for (const Region& region : program.regions) ++uses[region.query], queries.push_back(region.query);
+  for (const Region& region : program.regions)
+    if (region.plan == Region_Plan::TABLES) ++uses[region.query], queries.push_back(region.query);
   prepare_Query_Tables(tables, plan, uses, queries);
   Program_State program_state;
   init_Program_State(program, program_state, pop);

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "bindings.h"
+#include "game/rules.h"
 #include "notation_text.h"
 #include "number_text.h"
 #include "printable_text.h"
@@ -121,13 +122,15 @@ void number_warnings(const Formula& atom, const Node_Span& span, std::string_vie
 void probability_warning(const Formula& atom, const Node_Span& span, const Source_Map& map, std::vector<Finding>& out) {
   char value[32];
   std::snprintf(value, sizeof value, "%g", atom.chance);
+  // Which draws the atom holds on is the rules' answer; this words it.
+  const int32_t draws = draws_holding(atom.chance);
   if (std::isnan(atom.chance))
     out.push_back(
         warning(map, span.low, "the probability is not a number: the atom is never true (it still makes its draw)"));
-  else if (atom.chance > 1)
+  else if (draws == DRAW_MAX + 1 && atom.chance > 1)
     out.push_back(
         warning(map, span.low, std::string("the probability ") + value + " is above 1: the atom is always true"));
-  else if (atom.chance < 0)
+  else if (draws == 0 && atom.chance < 0)
     out.push_back(
         warning(map, span.low, std::string("the probability ") + value + " is below 0: the atom is never true"));
 }
@@ -146,11 +149,11 @@ void quantifier_warning(const Formula& quantifier, int32_t at, const Formula* sh
   const int32_t letter = quantifier.variable;
   const std::string name = quantifier_text(quantifier) + " binds nothing: ";
   const std::string clash = "; during evolution, variable repair reports it as a clash";
-  if (!over_time && (letter == 'r' || letter == 'c'))
+  if (!over_time && (letter == ROW_LETTER || letter == COLUMN_LETTER))
     out.push_back(warning(map, at,
                           name + "atoms read " + letter_text(letter) + " as " +
-                              (letter == 'r' ? "the player itself" : "the opponent") + clash));
-  else if (over_time && letter == 'p')
+                              (letter == ROW_LETTER ? "the player itself" : "the opponent") + clash));
+  else if (over_time && letter == PREV_LETTER)
     out.push_back(warning(map, at, name + "atoms read p as the previous round"));
   else if (over_time && letter != 0 && (letter < 'a' || letter > 'z'))
     out.push_back(warning(map, at, name + "atoms take only a to z as time letters"));

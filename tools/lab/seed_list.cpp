@@ -64,13 +64,3 @@ int64_t count_seeds(const std::vector<Seed_Range>& seeds) {
   for (Seed_Range range : seeds) count += int64_t{range.last} - range.first + 1;
   return count;
 }
-
-std::string format_seed_list(const std::vector<Seed_Range>& seeds) {
-  std::string text;
-  for (Seed_Range range : seeds) {
-    if (!text.empty()) text += ',';
-    text += std::to_string(range.first);
-    if (range.last != range.first) text += '-' + std::to_string(range.last);
-  }
-  return text;
-}

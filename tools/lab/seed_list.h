@@ -20,6 +20,3 @@ std::vector<Seed_Range> parse_seed_list(const std::string& text);
 
 // The number of runs the ranges make.
 int64_t count_seeds(const std::vector<Seed_Range>& seeds);
-
-// The list written back, as "1-1000,5".
-std::string format_seed_list(const std::vector<Seed_Range>& seeds);

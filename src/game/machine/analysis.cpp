@@ -1,3 +1,19 @@
+// The analysis: one walk of the tree, in pre-order, that says for every node
+// what the compiler needs to know, so that compiling never walks a subtree
+// twice. Going down it numbers the quantifiers that bind their letters (the
+// loops: `Ex Ey Dxyp` gets loops 0 and 1; in `Ex Ex Dxcp` the inner one binds
+// nothing and is `transparent`) and resolves each atom's fields with the one
+// resolver of letters (`Dxyp` under those loops reads loop 0 against loop 1
+// at the previous round). Coming back up it gathers, from the operands: the
+// size; whether the subtree draws (`pure` is false with a CHANCE atom
+// inside); which loops' variables it reads (`Ey Dxyp` reads loop 0 but not
+// loop 1, which it binds itself); whether it may read its own player's
+// moves of the round being played (the rules' `may_read_own_move`: then the
+// player must decide one opponent at a time); and whether it is settled, its
+// value at given values of its variables fixed once the times it reads are
+// played. Each fact is a fold over the operands, so the walk is correct when
+// each node's rule is: an atom's facts come from its resolved fields, an
+// inner node's from its operands', less what its own loop binds.
 #include "game/machine/analysis.h"
 
 #include <algorithm>

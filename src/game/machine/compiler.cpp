@@ -1,3 +1,34 @@
+// The compiler: a formula into a flat program for the machine (program.h).
+// It walks the tree without recursion, emitting each node's instructions
+// when it is first visited and, for nodes with operands, again when each
+// operand is done. For `Dcrp & Ed(Ddcp | Drdp)` it emits:
+//
+//   0  LOOKUP_AND_TEST  D c r p      (false for every opponent: jump to 8)
+//   1  REGION 0                      (decided by its tables: jump to 7)
+//   2  LOOP_BEGIN 0                  (d over the other players; none: jump to 6)
+//   3  LOOKUP  D d c p
+//   4  OR_LOOKUP  D r d p
+//   5  LOOP_END 0                    (the next candidate: back to 3)
+//   6  REGION_END 0
+//   7  AND
+//
+// Every value is a set of opponents, so one run decides against all of them.
+// An atom's lookup with `c` in a place answers for every opponent at once; a
+// test jumps only when the left operand decides every opponent still
+// concerned; a loop goes on while any opponent is undecided. Evaluating one
+// opponent at a time would look at a subset of these values, at the same
+// places, in the same order: so the answers are the same, and so are the
+// draws, which is why a formula that draws more than once per decision is
+// run one opponent at a time (and then its CHANCE atoms draw exactly where
+// evaluating by substituted copies draws). What is compiled away changes no
+// value: a run of negations is one or none, a quantifier that binds nothing
+// is its body, a loop whose draw-free body does not read its variable is its
+// body (ranges are never empty there: with two players or fewer an agent
+// quantifier is the constant of its empty range). A region (here the
+// quantified subformula, which draws nothing) may instead be answered by its
+// query's tables (query_plan.h); a memo wraps a subformula that would be
+// worked out again at the same values, inside a loop whose variable it does
+// not read.
 #include "game/machine/compiler.h"
 
 #include <algorithm>
@@ -17,7 +48,9 @@ struct Emitter {
   Letter_Bindings letters;  // the loop of each letter bound on the path
   std::vector<int32_t> open_loops;  // the loops around the node being compiled, outermost first
   size_t memo_base = 0;             // where in them the innermost memo being compiled begins
-  bool in_region = false;
+  std::vector<int32_t> open_regions;  // the regions around the node being compiled
+  std::vector<std::array<int32_t, 3>> bound;  // the letters bound on the path: family, letter, loop
+  std::vector<int64_t> work_bounds;            // by pre-order position, once asked for
   int32_t memos = 0;  // memos being compiled inside one another
   int32_t height = 0;
   int32_t nesting = 0;
@@ -93,57 +126,49 @@ bool is_loop(const Emitter& e, int32_t id) {
   return self.loop >= 0 && !body_ignores_letter(self, e.analysis.info[id + 1]);
 }
 
-// The most work the loops of the subformula at pre-order position `root`
-// can do in one run: each node counts the product of the ranges of the
-// loops around it within the subformula. Saturates far above any budget.
-int64_t loop_work_bound(const Emitter& e, int32_t root) {
+// The most work the loops of each subformula can do in one run: each node
+// counts the product of the ranges of the loops around it within the
+// subformula. Worked out once, from the last node in pre-order to the
+// first, so that operands come before the nodes above them. Saturates far
+// above any budget.
+const std::vector<int64_t>& loop_work_bounds(Emitter& e) {
   constexpr int64_t SATURATED = int64_t{1} << 50;
   const std::vector<Node_Info>& info = e.analysis.info;
-  struct Visit {
-    int32_t id;
-    int64_t weight;
-  };
-  std::vector<Visit> pending{{root, 1}};
-  int64_t work = 0;
-  while (!pending.empty() && work < SATURATED) {
-    const Visit visit = pending.back();
-    pending.pop_back();
-    const Node_Info& node = info[visit.id];
-    work += visit.weight;
-    if (node.size == 1) continue;
-    int64_t inner = visit.weight;
-    if (is_loop(e, visit.id))
-      inner = std::min(inner * (is_time_quantifier(node.kind) ? e.plan.times : std::max(e.plan.pop - 2, 1)), SATURATED);
-    pending.push_back({visit.id + 1, inner});
-    if (is_binary(node.kind)) pending.push_back({visit.id + 1 + info[visit.id + 1].size, inner});
+  if (!e.work_bounds.empty()) return e.work_bounds;
+  e.work_bounds.assign(info.size(), 1);
+  for (size_t id = info.size(); id-- > 0;) {
+    const Node_Info& node = info[id];
+    if (node.size == 1 || !node.known) continue;
+    int64_t operands = e.work_bounds[id + 1];
+    if (is_binary(node.kind)) operands += e.work_bounds[id + 1 + info[id + 1].size];
+    const int64_t range = is_time_quantifier(node.kind) ? e.plan.times : std::max(e.plan.pop - 2, 1);
+    const int64_t factor = is_loop(e, static_cast<int32_t>(id)) ? range : 1;
+    e.work_bounds[id] = std::min(SATURATED, 1 + std::min(SATURATED, operands) * factor);
   }
-  return std::min(work, SATURATED);
+  return e.work_bounds;
 }
 
+// Below this much work of its loops in one run, tables never pay.
+constexpr int64_t REGION_WORK = 512;
+
 // A subformula that draws nothing, reads nothing of its own player's moves
-// of the round being played (but at a constant time) and holds a
-// quantifier: a region, if its tables are not too large, if its loops can
-// cost more than its tables, and if no region holds it already.
+// of the round being played (but at a constant time), holds a quantifier and
+// whose loops can cost much: a region. Regions nest: where the tables of
+// one turn out too large, those inside it may do.
 void open_region(Emitter& e, Frame& f, const Node_Info& self) {
-  if (e.in_region || !self.pure || self.own_move || !self.byte_letters || !self.quantified) return;
-  int32_t root = add_query(e.plan, f.node, e.letters);
-  if (e.plan.nodes[root].largest_table > e.plan.max_table_sets) return;
-  if (loop_work_bound(e, f.id) <= table_cost_bound(e.plan, root) * WORK_PER_SET) return;
+  if (!self.pure || self.own_move || !self.byte_letters || !self.quantified) return;
+  if (!e.open_regions.empty() && !is_quantifier(f.node->type)) return;  // inside, only quantifiers
+  const int64_t bound = loop_work_bounds(e)[f.id];
+  if (bound <= REGION_WORK) return;
   Region region;
-  region.query = root;
-  region.first_slot = static_cast<int32_t>(e.program.query_slots.size());
+  region.subformula = f.node;
+  region.parent = e.open_regions.empty() ? -1 : e.open_regions.back();
+  region.loop_bound = bound;
+  region.outer = e.bound;
   region.own_move_once = self.own_move_once;
-  const Query_Node& n = e.plan.nodes[root];
-  for (int32_t i = 0; i < n.free_count; ++i) {
-    Variable variable = free_variables(e.plan, n)[i];
-    if (variable == OPPONENT) continue;
-    bool over_time = is_time_variable(variable);
-    e.program.query_slots.push_back(bound_by(e.letters, over_time, over_time ? variable : variable - agent_variable(0)));
-  }
-  region.slots = static_cast<int32_t>(e.program.query_slots.size()) - region.first_slot;
-  f.region_marker = e.emit(op(OP_REGION, static_cast<int32_t>(e.program.regions.size())), 0);
-  e.program.regions.push_back(region);
-  e.in_region = true;
+  e.open_regions.push_back(static_cast<int32_t>(e.program.regions.size()));
+  f.region_marker = e.emit(op(OP_REGION, e.open_regions.back()), 0);
+  e.program.regions.push_back(std::move(region));
 }
 
 // A memo pays where a subformula would be worked out again and again at the
@@ -180,7 +205,7 @@ void close_frame(Emitter& e, const Frame& f) {
   if (f.region_marker >= 0) {
     e.emit(op(OP_REGION_END, e.program.code[f.region_marker].index), 0);
     e.program.code[f.region_marker].target = e.here();
-    e.in_region = false;
+    e.open_regions.pop_back();
   }
   if (f.memo_marker >= 0) {
     e.emit(op(OP_MEMO_END, e.program.code[f.memo_marker].index), 0);
@@ -259,7 +284,10 @@ bool emit_quantifier(Emitter& e, std::vector<Frame>& stack, Frame& f) {
       e.emit(op(OP_CONST, empty_range_value(forall) ? 1 : 0), 1);  // the body is never looked at
       return true;
     }
-    if (self.loop >= 0) enter_quantifier(e.letters, node, self.loop);
+    if (self.loop >= 0) {
+      enter_quantifier(e.letters, node, self.loop);
+      e.bound.push_back({over_time ? 1 : 0, node->variable, self.loop});
+    }
     if (is_loop(e, f.id)) {
       const Node_Info& body = e.analysis.info[f.id + 1];
       const bool incremental = over_time && e.open_loops.empty() && body.pure && body.settled;
@@ -277,7 +305,10 @@ bool emit_quantifier(Emitter& e, std::vector<Frame>& stack, Frame& f) {
     e.open_loops.pop_back();
     e.program.code[f.marker].target = e.here();
   }
-  if (self.loop >= 0) leave_quantifier(e.letters, node);
+  if (self.loop >= 0) {
+    leave_quantifier(e.letters, node);
+    e.bound.pop_back();
+  }
   return true;
 }
 
@@ -339,7 +370,7 @@ Program compile_Formula(const Formula* formula, const Analysis& analysis, Query_
   Program program;
   program.loops.resize(static_cast<size_t>(analysis.loops));
   program.conflict_atoms = analysis.conflict_atoms;
-  Emitter emitter{program, analysis, plan, queries, {}, {}};
+  Emitter emitter{program, analysis, plan, queries, {}, {}, 0, {}, {}, {}};
   emit_program(emitter, formula);
   // One value is left, every test and loop is closed, and every loop that
   // runs knows its body and its end.
@@ -353,4 +384,53 @@ bool reads_current_round(const Program& program, int32_t time) {
   for (const Conflict_Atom& atom : program.conflict_atoms)
     if (reads_round_being_played(atom.time, atom.time_mod, time)) return true;
   return false;
+}
+
+namespace {
+
+// The loop each free variable of the query but the opponent takes, from
+// the letters bound around the region.
+void add_slots(Program& program, Region& region, const Query_Plan& plan, const Letter_Bindings& outer) {
+  region.first_slot = static_cast<int32_t>(program.query_slots.size());
+  const Query_Node& n = plan.nodes[region.query];
+  for (int32_t i = 0; i < n.free_count; ++i) {
+    Variable variable = free_variables(plan, n)[i];
+    if (variable == OPPONENT) continue;
+    bool over_time = is_time_variable(variable);
+    program.query_slots.push_back(bound_by(outer, over_time, over_time ? variable : variable - agent_variable(0)));
+  }
+  region.slots = static_cast<int32_t>(program.query_slots.size()) - region.first_slot;
+}
+
+void plan_region(Program& program, Region& region, Query_Plan& plan) {
+  if (region.parent >= 0) {
+    const Region_Plan above = program.regions[region.parent].plan;
+    if (above == Region_Plan::TABLES || above == Region_Plan::INSIDE) {
+      region.plan = Region_Plan::INSIDE;
+      return;
+    }
+  }
+  Letter_Bindings outer;
+  for (const auto& [over_time, letter, loop] : region.outer) {
+    Formula quantifier{};
+    quantifier.type = over_time ? FORALL_TIME : FORALL_AGENT;
+    quantifier.variable = letter;
+    enter_quantifier(outer, &quantifier, loop);
+  }
+  const int32_t root = add_query(plan, region.subformula, outer);
+  const bool fits = plan.nodes[root].largest_table <= plan.max_table_sets;
+  if (!fits || region.loop_bound <= table_cost_bound(plan, root) * WORK_PER_SET) {
+    region.plan = Region_Plan::NO_TABLES;
+    return;
+  }
+  region.plan = Region_Plan::TABLES;
+  region.query = root;
+  add_slots(program, region, plan, outer);
+}
+
+}  // namespace
+
+void plan_regions(Program& program, Query_Plan& plan) {
+  for (Region& region : program.regions) plan_region(program, region, plan);
+  program.planned = true;
 }

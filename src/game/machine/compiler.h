@@ -16,5 +16,10 @@ Program compile_Formula(const Formula* formula, Query_Plan& plan, bool queries =
 // The same from the formula's analysis, for compiling it more than once.
 Program compile_Formula(const Formula* formula, const Analysis& analysis, Query_Plan& plan, bool queries);
 
+// Makes the queries of a program's regions, in the tournament's plan: each
+// region's query, unless its tables would be too large or never cheaper
+// than its loops, or a region it lies in has tables.
+void plan_regions(Program& program, Query_Plan& plan);
+
 // Whether an atom of the program can read the round `time` being played.
 bool reads_current_round(const Program& program, int32_t time);

@@ -1,3 +1,12 @@
+// The executor: runs a program (program.h, with an example in compiler.cpp)
+// as a stack machine over sets of opponents. Besides the stack it keeps
+// `valid`, the opponents whose decision still depends on the value being
+// worked out, which tests and loops narrow and widen again; each loop's
+// candidate, fold and the `valid` it began with; memos being worked out;
+// and at most one region being probed. A region decides by its tables or by
+// its loops: a probe runs the loops with an allowance of work, and when
+// they use it up (they draw nothing and record nothing) the stack and the
+// registers are put back as the region found them and the tables answer.
 #include "game/machine/executor.h"
 
 #include <algorithm>
@@ -8,10 +17,10 @@
 
 namespace {
 
-// A probe of a region's loops may cost this many times what its tables are
-// expected to cost before the tables decide instead: a failed probe then
-// costs at most 1 + 1 / PROBE_FACTOR of what the loops alone would have.
-constexpr int64_t PROBE_FACTOR = 4;
+// A probe of a region's loops may cost what its tables are expected to
+// cost before the tables decide instead: so the loops decide only where
+// they are the cheaper way, and a failed probe costs at most twice what
+// the cheaper way would have.
 // Between probes a region keeps the way that won the last one, for a
 // number of executions that doubles while the same way keeps winning, up
 // to these: the loops are probed again at least every LOOPS_STREAK
@@ -24,6 +33,8 @@ constexpr int64_t UNBOUNDED = INT64_MAX;
 // their allowance, and the allowance.
 struct Region_Frame {
   int32_t index = -1;  // -1: none
+  bool measuring = false;  // a region without its query yet, whose loops say what they cost
+  int64_t start_work = 0;
   int32_t end = 0;     // the instruction after it
   Mask* top = nullptr;
   Mask* outer = nullptr;
@@ -281,7 +292,7 @@ int64_t allowance(Run& run, const Region& region, Region_Stats& stats) {
     stats.predicted = predicted_sets(*run.batch.tables, region.query, context_of(run)) * WORK_PER_SET;
     stats.predicted_batch = run.batch.number;
   }
-  return std::max<int64_t>(PROBE_FACTOR * stats.predicted, 1);
+  return std::max<int64_t>(stats.predicted, 1);
 }
 
 // Keeps a way for the next executions of a region.
@@ -291,8 +302,21 @@ void keep_way(Region_Stats& stats, bool by_tables) {
   stats.until = stats.executions + stats.wait;
 }
 
+// A region without its query: its loops decide, and a run that costs
+// enough for tables to matter asks for the program's queries to be made.
+constexpr int64_t PLAN_WORK = 512;
+
 void region_begin(Run& run, const Instruction& in) {
   const Region& region = run.program.regions[in.index];
+  if (region.plan != Region_Plan::TABLES) {
+    if (region.plan == Region_Plan::UNPLANNED && run.region.index < 0) {
+      run.region.index = in.index;
+      run.region.measuring = true;
+      run.region.start_work = run.work;
+    }
+    ++run.pc;
+    return;
+  }
   Region_Stats& stats = run.state.regions[in.index];
   const int64_t allowed = allowance(run, region, stats);
   if (allowed == 0) {
@@ -302,13 +326,16 @@ void region_begin(Run& run, const Instruction& in) {
   }
   if (allowed != UNBOUNDED) {
     assert(run.region.index < 0);  // regions never nest
-    run.region = {in.index, in.target, run.top, run.outer, run.valid, run.column, run.memos, run.work + allowed};
+    run.region = {in.index, false, 0, in.target, run.top, run.outer, run.valid, run.column, run.memos, run.work + allowed};
   }
   ++run.pc;
 }
 
 void region_end(Run& run, const Instruction& in) {
-  if (run.region.index == in.index) {  // a probe that the loops won
+  if (run.region.index == in.index && run.region.measuring) {
+    if (run.work - run.region.start_work >= PLAN_WORK) run.state.wants_tables = true;
+    run.region = {};
+  } else if (run.region.index == in.index) {  // a probe that the loops won
     keep_way(run.state.regions[in.index], false);
     run.region = {};
   }
@@ -417,6 +444,13 @@ void init_Program_State(const Program& program, Program_State& state, int32_t po
   bool incremental = false;
   for (const Loop& loop : program.loops) incremental = incremental || loop.incremental;
   state.kept_folds.assign(incremental ? static_cast<size_t>(pop) * program.loops.size() : 0, Kept_Fold{});
+}
+
+void plan_Program_State(const Program& program, Program_State& state) {
+  size_t assignment = 0;
+  for (const Region& region : program.regions) assignment = std::max(assignment, static_cast<size_t>(region.slots));
+  state.assignment.assign(assignment, 0);
+  state.wants_tables = false;
 }
 
 Mask execute_Program(const Program& program, Program_State& state, const Batch& batch, int32_t column) {

@@ -68,10 +68,14 @@ struct Program_State {
   std::vector<uint8_t> extending;      // each loop: it is adding times to its kept fold
   std::vector<int32_t> loop_column;    // each extending loop: the opponent decided when it began
   std::vector<Kept_Fold> kept_folds;   // by deciding player, then loop
+  bool wants_tables = false;  // a region's loops have shown that its tables may be cheaper
 };
 
 // Readies a program's state for a tournament of `pop` players.
 void init_Program_State(const Program& program, Program_State& state, int32_t pop);
+
+// Readies the state for the program's regions once their queries are made.
+void plan_Program_State(const Program& program, Program_State& state);
 
 // One player's decisions in one round: `number` tells them from every
 // other player's and round's, in the tournament and in every other one

@@ -11,6 +11,7 @@
 // `allowance` there.
 #include <algorithm>
 #include <cstddef>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -22,7 +23,8 @@
 namespace {
 
 struct Strategy {
-  Formula* formula = nullptr;  // a copy, owned
+  std::vector<Formula> nodes;  // a copy of the formula, in one block
+  const Formula* formula = nullptr;  // its root
   uint64_t hash = 0;
   Program program;
   Program_State state;
@@ -42,15 +44,13 @@ struct Machine {
   int64_t max_table_sets = -1;
   Query_Plan plan;
   std::vector<Strategy> strategies;
+  std::unordered_multimap<uint64_t, int32_t> by_hash;  // a formula's hash: its strategies
   Query_Tables tables;
   Memo_Cache memos;
   int32_t next_memo = 0;
   uint64_t tournaments = 0;
   uint64_t batches = 0;
   std::vector<int32_t> of_player;  // each player's strategy
-  ~Machine() {
-    for (Strategy& strategy : strategies) free_Formula(strategy.formula);
-  }
 };
 
 thread_local Machine machine;
@@ -62,8 +62,8 @@ constexpr size_t MEMO_ENTRIES = size_t{1} << 16;
 constexpr size_t MOST_PLAN_NODES = 1 << 18;
 
 void forget_everything(Machine& m, int32_t pop, int32_t rounds, int64_t max_table_sets) {
-  for (Strategy& strategy : m.strategies) free_Formula(strategy.formula);
   m.strategies.clear();
+  m.by_hash.clear();
   m.plan = Query_Plan{};
   m.plan.pop = m.pop = pop;
   m.rounds = rounds;
@@ -77,15 +77,40 @@ void prepare_tables(Machine& m) {
   std::vector<int32_t> uses(m.plan.nodes.size(), 0);
   std::vector<int32_t> queries;
   for (const Strategy& strategy : m.strategies)
-    for (const Region& region : strategy.program.regions) queries.push_back(region.query);
+    for (const Region& region : strategy.program.regions)
+      if (region.plan == Region_Plan::TABLES) queries.push_back(region.query);
   for (int32_t index : m.of_player)
-    for (const Region& region : m.strategies[index].program.regions) ++uses[region.query];
+    for (const Region& region : m.strategies[index].program.regions)
+      if (region.plan == Region_Plan::TABLES) ++uses[region.query];
   prepare_Query_Tables(m.tables, m.plan, uses, queries);
+}
+
+// A copy of a tree in one block of nodes, in pre-order: one allocation to
+// make and one to release, however large the tree.
+void copy_into(const Formula* formula, std::vector<Formula>& nodes) {
+  nodes.reserve(static_cast<size_t>(size_Formula(formula)));
+  struct Pending {
+    const Formula* source;
+    Formula** slot;
+  };
+  Formula* root = nullptr;
+  std::vector<Pending> pending{{formula, &root}};
+  while (!pending.empty()) {
+    const Pending next = pending.back();
+    pending.pop_back();
+    if (!next.source) continue;
+    nodes.push_back(*next.source);
+    Formula* node = &nodes.back();  // the block never grows past its reserve
+    *next.slot = node;
+    pending.push_back({next.source->right, &node->right});
+    pending.push_back({next.source->left, &node->left});
+  }
 }
 
 Strategy make_strategy(const Formula* formula, uint64_t hash, Machine& m) {
   Strategy strategy;
-  strategy.formula = copy_Formula(formula);
+  copy_into(formula, strategy.nodes);
+  strategy.formula = strategy.nodes.data();
   strategy.hash = hash;
   strategy.program = compile_Formula(strategy.formula, m.plan, true);
   init_Program_State(strategy.program, strategy.state, m.pop);
@@ -97,22 +122,23 @@ Strategy make_strategy(const Formula* formula, uint64_t hash, Machine& m) {
 // The strategy of a formula, compiled if no earlier one has it.
 int32_t strategy_of(Machine& m, const Formula* formula) {
   const uint64_t hash = hash_Formula(formula);
-  for (size_t i = 0; i < m.strategies.size(); ++i)
-    if (m.strategies[i].hash == hash && equal_Formula(m.strategies[i].formula, formula)) return static_cast<int32_t>(i);
+  auto [first, last] = m.by_hash.equal_range(hash);
+  for (auto it = first; it != last; ++it)
+    if (equal_Formula(m.strategies[it->second].formula, formula)) return it->second;
   m.strategies.push_back(make_strategy(formula, hash, m));
-  return static_cast<int32_t>(m.strategies.size()) - 1;
+  const auto index = static_cast<int32_t>(m.strategies.size()) - 1;
+  m.by_hash.emplace(hash, index);
+  return index;
 }
 
 // Drops the strategies the last tournament did not play.
 void drop_unplayed(Machine& m) {
   size_t kept = 0;
-  for (Strategy& strategy : m.strategies) {
-    if (strategy.last_played == m.tournaments)
-      std::swap(m.strategies[kept++], strategy);
-    else
-      free_Formula(std::exchange(strategy.formula, nullptr));
-  }
+  for (Strategy& strategy : m.strategies)
+    if (strategy.last_played == m.tournaments) std::swap(m.strategies[kept++], strategy);
   m.strategies.resize(kept);
+  m.by_hash.clear();
+  for (size_t i = 0; i < kept; ++i) m.by_hash.emplace(m.strategies[i].hash, static_cast<int32_t>(i));
 }
 
 void compile_population(Machine& m, Formula* const* formulae, int32_t pop, int32_t rounds, int64_t max_table_sets) {
@@ -150,6 +176,14 @@ Mask with_noise(Mask moves, int32_t pop, agent row, double noise) {
 
 // One player's moves in one round. Noise flips each move before it is
 // recorded.
+// Makes the queries of a strategy whose loops have asked for them, and
+// readies the tables anew for them.
+void plan_strategy(Machine& m, Strategy& strategy) {
+  plan_regions(strategy.program, m.plan);
+  plan_Program_State(strategy.program, strategy.state);
+  prepare_tables(m);
+}
+
 void decide_row(History& history, Strategy& strategy, const Batch& decisions, const Game_Rules& rules) {
   const Mask opponents = first_players(decisions.pop) & ~player_bit(decisions.row);
   const bool noisy = rules.noise != 0.0;
@@ -193,6 +227,7 @@ void play_rounds_choosing(History& history, Formula* const* formulae, int32_t po
       const Batch decisions{&history, pop, row, time - 1, ++m.batches, &m.tables, &m.memos,
                             strategy.first_memo, policy, reads_current_round(strategy.program, time)};
       decide_row(history, strategy, decisions, rules);
+      if (strategy.state.wants_tables && !strategy.program.planned) plan_strategy(m, strategy);
     }
     finish_round(history);
     if (!plays_another_round(rules, time)) break;

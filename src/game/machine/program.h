@@ -7,6 +7,7 @@
 // queries, whose values come from tables (see query_plan.h).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -67,14 +68,29 @@ struct Conflict_Atom {
 };
 
 // A subformula that draws nothing, reads none of its player's moves of the
-// round being played (but in one round, with `own_move_once`) and holds a
-// quantifier: decided either by its loops, inline, or as a query by the
-// tables, whichever costs less (see play.cpp).
+// round being played (but in one round, with `own_move_once`), holds a
+// quantifier and whose loops may cost much: decided either by its loops,
+// inline, or as a query by the tables, whichever costs less (see the
+// executor). Its query is made only once its loops have shown that they
+// cost enough for the tables to matter (`plan`).
+enum class Region_Plan : uint8_t {
+  UNPLANNED,  // no query yet: the loops decide, and say what they cost
+  TABLES,     // its query is in the plan: loops or tables, by cost
+  NO_TABLES,  // its tables would be too large, or never cheaper: loops
+  INSIDE,     // within a region with tables: decided with it
+};
+
 struct Region {
-  int32_t query = -1;       // its node in the tournament's query plan
+  const Formula* subformula = nullptr;
+  int32_t parent = -1;      // the region it lies in, or -1
+  int64_t loop_bound = 0;   // the most work its loops can do in one run
+  // The letters bound around it: family (1 for times), letter, loop.
+  std::vector<std::array<int32_t, 3>> outer;
+  bool own_move_once = false;
+  Region_Plan plan = Region_Plan::UNPLANNED;
+  int32_t query = -1;       // TABLES: its node in the tournament's query plan
   int32_t first_slot = 0;   // into Program::query_slots: the loops its free variables take
   int32_t slots = 0;
-  bool own_move_once = false;
 };
 
 // A subformula that draws nothing and reads none of its player's moves of
@@ -102,6 +118,7 @@ struct Program {
   int32_t max_stack = 0;
   int32_t max_nesting = 0;  // of the operands being worked out
   int32_t max_memos = 0;    // memos being worked out inside one another
+  bool planned = false;     // its regions' queries are made
   bool draws = false;  // holds a CHANCE atom that can be reached
   // At most one draw per decision: one CHANCE atom, outside every loop, so
   // that drawing for each opponent in turn keeps the order of the draws.

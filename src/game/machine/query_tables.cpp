@@ -1,3 +1,26 @@
+// Working out the tables of queries. A node's table holds its value at every
+// assignment of its free variables, as one set of players per assignment of
+// all but the last variable, whose values are the bits. Take the query of
+// `Ed(Ddcp | Drdp)` for deciding player r in round t: the existential
+// distributes over the `|`, giving `Ed Ddcp | Ed Drdp`.
+//
+// - `Ddcp` has free variables d and the opponent: its table is one set per
+//   candidate d, the opponents d defected against at t - 1, read whole from
+//   the record's row of d. `Ed` of it folds those sets with `|` over every d
+//   but r, leaving out, for each opponent c, the set of d = c itself (an
+//   opponent is never its own candidate): one set, bits the opponents.
+// - `Drdp` has d alone free: one set whose bits are the d that r defected
+//   against. `Ed` of it has no variable left but the opponent, whose range
+//   excludes it: for each opponent c, true when a witness other than c
+//   exists: when there are two witnesses or more, for everyone; with one,
+//   for all but that one (over_other_players).
+//
+// The `|` of the two is one set: the decisions against all opponents. Every
+// operation is the rule of its node applied to whole sets, so a table is
+// right when its operands' are, from the atoms (which are lookups) up. The
+// cost is the number of sets, the product of the ranges of the free
+// variables but the last, whatever the nesting; tables that several players
+// share and that do not depend on the deciding player are kept for the round.
 #include "game/machine/query_tables.h"
 
 #include <algorithm>
