@@ -17,7 +17,13 @@
 // A ratio is the machine's time over the walker's, each the least of a few
 // runs when runs are short. Both tournaments must record the same moves
 // and make the same draws; a difference ends the hunt with status 1.
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstring>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -50,31 +56,24 @@ struct Owned_Trees {
 };
 
 // The walker's tournament is cut short once it has taken this many times
-// as long as the machine's: its ratio is then at most the one reported.
+// as long as the machine's (and at least half a second): its ratio is then
+// at most the one reported.
 constexpr double WALKER_CAP = 20;
-double walker_deadline = 0;  // seconds, or 0 for none
-bool walker_capped = false;
 
 // The tournament every decision of which is evaluated by walking the tree.
 void play_by_walking(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules) {
   reset_history(history);
-  const auto start = std::chrono::steady_clock::now();
-  walker_capped = false;
   for (int32_t time = 0; time < rules.rounds; ++time)
-    for (agent row = 0; row < pop; ++row) {
+    for (agent row = 0; row < pop; ++row)
       for (agent column = 0; column < pop; ++column)
         if (column != row) add_action(history, row, column, time, evaluate(history, formulae[row], pop, row, column, time - 1));
-      if (walker_deadline > 0 && std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() > walker_deadline) {
-        walker_capped = true;
-        return;
-      }
-    }
 }
 
 struct Outcome {
   double seconds;
   std::vector<Result> results;
   uint64_t draws;
+  bool capped = false;  // cut short: `seconds` is a lower bound, the rest unknown
 };
 
 Outcome timed(Tournament_Play play, Formula* const* formulae, int32_t pop) {
@@ -92,6 +91,46 @@ Outcome timed(Tournament_Play play, Formula* const* formulae, int32_t pop) {
     total += seconds;
   }
   get_Results(history, outcome.results.data(), pop);
+  return outcome;
+}
+
+// The walker's outcome, worked out in a child process that is stopped once
+// it takes longer than `deadline` seconds.
+Outcome timed_walker(Formula* const* formulae, int32_t pop, double deadline) {
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) error("cannot make a pipe");
+  const pid_t child = fork();
+  if (child == 0) {
+    Outcome outcome = timed(play_by_walking, formulae, pop);
+    const size_t bytes = sizeof outcome.seconds + sizeof outcome.draws + sizeof(Result) * MAX_POP;
+    std::vector<char> message(bytes);
+    std::memcpy(message.data(), &outcome.seconds, sizeof outcome.seconds);
+    std::memcpy(message.data() + sizeof outcome.seconds, &outcome.draws, sizeof outcome.draws);
+    std::memcpy(message.data() + sizeof outcome.seconds + sizeof outcome.draws, outcome.results.data(), sizeof(Result) * MAX_POP);
+    const bool sent = write(pipe_ends[1], message.data(), bytes) == static_cast<ssize_t>(bytes);
+    _exit(sent ? 0 : 1);
+  }
+  close(pipe_ends[1]);
+  Outcome outcome{deadline, std::vector<Result>(MAX_POP), 0, false};
+  pollfd wait_for{pipe_ends[0], POLLIN, 0};
+  const bool answered = poll(&wait_for, 1, static_cast<int>(deadline * 1000)) == 1;
+  std::vector<char> message(sizeof outcome.seconds + sizeof outcome.draws + sizeof(Result) * MAX_POP);
+  size_t got = 0;
+  while (answered && got < message.size()) {
+    const ssize_t n = read(pipe_ends[0], message.data() + got, message.size() - got);
+    if (n <= 0) break;
+    got += static_cast<size_t>(n);
+  }
+  if (got == message.size()) {
+    std::memcpy(&outcome.seconds, message.data(), sizeof outcome.seconds);
+    std::memcpy(&outcome.draws, message.data() + sizeof outcome.seconds, sizeof outcome.draws);
+    std::memcpy(outcome.results.data(), message.data() + sizeof outcome.seconds + sizeof outcome.draws, sizeof(Result) * MAX_POP);
+  } else {
+    outcome.capped = true;
+    kill(child, SIGKILL);
+  }
+  close(pipe_ends[0]);
+  waitpid(child, nullptr, 0);
   return outcome;
 }
 
@@ -118,9 +157,9 @@ Timing time_in(const Formula* formula, const std::vector<Formula*>& others, cons
   std::vector<Formula*> players{const_cast<Formula*>(formula)};
   players.insert(players.end(), others.begin(), others.begin() + (SOCIETY - 1));
   Outcome machine = timed(play_rounds, players.data(), SOCIETY);
-  walker_deadline = std::clamp(WALKER_CAP * machine.seconds, 0.5, std::max(60.0, 1.5 * machine.seconds));
-  Outcome walker = timed(play_by_walking, players.data(), SOCIETY);
-  const bool capped = walker_capped;
+  const double deadline = std::clamp(WALKER_CAP * machine.seconds, 0.5, std::max(60.0, 1.5 * machine.seconds));
+  Outcome walker = timed_walker(players.data(), SOCIETY, deadline);
+  const bool capped = walker.capped;
   if (!capped && !same_outcome(machine, walker, SOCIETY)) {
     std::fprintf(stderr, "the machine and the walker differ on %s in %s\n", format_Formula(formula).c_str(), society);
     std::exit(1);
@@ -143,6 +182,7 @@ struct Societies {
 };
 
 void time_formula(const Formula* formula, const Societies& societies, std::vector<Timing>& timings) {
+  std::fprintf(stderr, "timing %s\n", format_Formula(formula).c_str());
   timings.push_back(time_in(formula, societies.tit_for_tat.trees, "99 tit for tat"));
   timings.push_back(time_in(formula, societies.random.trees, "99 random"));
   const Timing& a = timings[timings.size() - 2];
@@ -323,7 +363,8 @@ int compare_choices(int argc, char** argv) {
       if (line.empty() || line[0] == '#') continue;
       Formula* tree = parse_Formula(strip_white_space(line));
       std::vector<Formula*> players{tree};
-      players.insert(players.end(), societies.tit_for_tat.trees.begin(), societies.tit_for_tat.trees.end());
+      const Owned_Trees& others = std::string(argv[1]) == "choices-random" ? societies.random : societies.tit_for_tat;
+      players.insert(players.end(), others.trees.begin(), others.trees.end());
       double by_cost = timed(play_choosing<CHOOSE_BY_COST>, players.data(), SOCIETY).seconds;
       double tables = timed(play_choosing<ALWAYS_TABLES>, players.data(), SOCIETY).seconds;
       double loops = timed(play_choosing<ALWAYS_LOOPS>, players.data(), SOCIETY).seconds;
@@ -363,7 +404,7 @@ int play_one(int argc, char** argv) {
 int run(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "play") return play_one(argc, argv);
-  if (mode == "choices") return compare_choices(argc, argv);
+  if (mode == "choices" || mode == "choices-random") return compare_choices(argc, argv);
   if (mode == "time") return time_files(argc, argv);
   if (mode == "search") return search(argc, argv);
   error("usage: ipdlogic-hunter time FILE... | search FIRST LAST TOP OUT [EVOLVED_SEEDS]");

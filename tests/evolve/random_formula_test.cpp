@@ -70,41 +70,61 @@ TEST(RandomFormula, FullScopeKeepsTheFirstLetterDrawn) {
   EXPECT_TRUE(equal_Formula(tree->left, body.get()));
 }
 
-TEST(RandomFormula, StatisticsOverManyTrees) {
-  seed_random(5);
+namespace {
+
+// What 30,000 grown trees show: the kinds of their roots, the offsets of
+// their atoms, and whether their letters and references keep the rules.
+struct Grown_Statistics {
   std::map<int32_t, int> root_kinds;
   std::map<int32_t, int> offsets;
-  const int trees = 30000;
   bool letters_in_range = true, rebinding = false, chance = false, bound = true;
-  for (int i = 0; i < trees; ++i) {
+};
+
+constexpr int GROWN_TREES = 30000;
+
+void note_node(Grown_Statistics& stats, const Formula* node, const Scope& agents, const Scope& times) {
+  if (node->type == CHANCE) stats.chance = true;
+  if (node->type == DEFECTED) ++stats.offsets[node->time_mod];
+  if (is_agent_quantifier(node->type)) {
+    stats.letters_in_range = stats.letters_in_range && node->variable >= 'd' && node->variable <= 'o';
+    if (agents.size() < 14) stats.rebinding = stats.rebinding || scope_holds(agents, node->variable);
+  }
+  if (is_time_quantifier(node->type)) {
+    stats.letters_in_range = stats.letters_in_range && node->variable >= 's' && node->variable <= '{';
+    if (times.size() < 10) stats.rebinding = stats.rebinding || scope_holds(times, node->variable);
+  }
+}
+
+Grown_Statistics grow_many() {
+  seed_random(5);
+  Grown_Statistics stats;
+  for (int i = 0; i < GROWN_TREES; ++i) {
     Tree tree = grow();
-    ++root_kinds[tree->type];
-    bound = bound && all_references_bound(tree.get());
+    ++stats.root_kinds[tree->type];
+    stats.bound = stats.bound && all_references_bound(tree.get());
     walk_with_scopes(tree.get(), [&](const Formula* node, const Scope& agents, const Scope& times) {
-      if (node->type == CHANCE) chance = true;
-      if (node->type == DEFECTED) ++offsets[node->time_mod];
-      if (is_agent_quantifier(node->type)) {
-        letters_in_range = letters_in_range && node->variable >= 'd' && node->variable <= 'o';
-        if (agents.size() < 14) rebinding = rebinding || scope_holds(agents, node->variable);
-      }
-      if (is_time_quantifier(node->type)) {
-        letters_in_range = letters_in_range && node->variable >= 's' && node->variable <= '{';
-        if (times.size() < 10) rebinding = rebinding || scope_holds(times, node->variable);
-      }
+      note_node(stats, node, agents, times);
     });
   }
+  return stats;
+}
+
+}  // namespace
+
+TEST(RandomFormula, StatisticsOverManyTrees) {
+  Grown_Statistics stats = grow_many();
   const std::pair<int32_t, double> expected[] = {{AND, 4 / 30.0},         {OR, 4 / 30.0},
                                                  {NOT, 4 / 30.0},         {FORALL_AGENT, 1 / 30.0},
                                                  {EXISTS_AGENT, 1 / 30.0}, {FORALL_TIME, 1 / 30.0},
                                                  {EXISTS_TIME, 1 / 30.0},  {DEFECTED, 14 / 30.0}};
-  for (auto [kind, share] : expected) EXPECT_NEAR(root_kinds[kind] / double(trees), share, 0.01) << kind;
-  int atoms = offsets[-2] + offsets[-1] + offsets[0];
-  EXPECT_EQ(offsets.size(), 3u);
-  for (int32_t offset : {-2, -1, 0}) EXPECT_NEAR(offsets[offset] / double(atoms), 1 / 3.0, 0.01);
-  EXPECT_TRUE(letters_in_range);
-  EXPECT_FALSE(rebinding);
-  EXPECT_FALSE(chance);
-  EXPECT_TRUE(bound);
+  for (auto [kind, share] : expected) EXPECT_NEAR(stats.root_kinds[kind] / double(GROWN_TREES), share, 0.01) << kind;
+  int atoms = stats.offsets[-2] + stats.offsets[-1] + stats.offsets[0];
+  EXPECT_EQ(stats.offsets.size(), 3u);
+  for (int32_t offset : {-2, -1, 0}) EXPECT_NEAR(stats.offsets[offset] / double(atoms), 1 / 3.0, 0.01);
+  EXPECT_TRUE(stats.letters_in_range);
+  EXPECT_FALSE(stats.rebinding);
+  EXPECT_FALSE(stats.chance);
+  EXPECT_TRUE(stats.bound);
 }
 
 TEST(RandomFormula, AgentAndTimeDraws) {

@@ -434,3 +434,13 @@ void plan_regions(Program& program, Query_Plan& plan) {
   for (Region& region : program.regions) plan_region(program, region, plan);
   program.planned = true;
 }
+
+void replan_regions(Program& program, Query_Plan& plan) {
+  program.query_slots.clear();
+  for (Region& region : program.regions) {
+    region.plan = Region_Plan::UNPLANNED;
+    region.query = -1;
+    region.slots = 0;
+  }
+  plan_regions(program, plan);
+}

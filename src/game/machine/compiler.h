@@ -21,5 +21,8 @@ Program compile_Formula(const Formula* formula, const Analysis& analysis, Query_
 // than its loops, or a region it lies in has tables.
 void plan_regions(Program& program, Query_Plan& plan);
 
+// The same again, in a plan made afresh.
+void replan_regions(Program& program, Query_Plan& plan);
+
 // Whether an atom of the program can read the round `time` being played.
 bool reads_current_round(const Program& program, int32_t time);

@@ -50,6 +50,8 @@ struct Machine {
   int32_t next_memo = 0;
   uint64_t tournaments = 0;
   uint64_t batches = 0;
+  bool tables_stale = false;  // a strategy's queries were made since the tables were readied
+  size_t plan_floor = 0;      // the plan's nodes when it was last made afresh
   std::vector<int32_t> of_player;  // each player's strategy
 };
 
@@ -70,6 +72,7 @@ void forget_everything(Machine& m, int32_t pop, int32_t rounds, int64_t max_tabl
   m.plan.times = most_time_candidates(rounds);
   m.plan.max_table_sets = m.max_table_sets = max_table_sets;
   m.next_memo = 0;
+  m.plan_floor = 0;
 }
 
 // How many players ask for each region's query.
@@ -141,11 +144,29 @@ void drop_unplayed(Machine& m) {
   for (size_t i = 0; i < kept; ++i) m.by_hash.emplace(m.strategies[i].hash, static_cast<int32_t>(i));
 }
 
+// Makes the plan afresh, with only the queries of the strategies kept: the
+// plan keeps the queries of every formula it ever took, and readying the
+// tables costs as many steps as it has nodes.
+void make_plan_afresh(Machine& m) {
+  Query_Plan fresh;
+  fresh.pop = m.plan.pop;
+  fresh.times = m.plan.times;
+  fresh.max_table_sets = m.plan.max_table_sets;
+  m.plan = std::move(fresh);
+  for (Strategy& strategy : m.strategies) {
+    if (!strategy.program.planned) continue;
+    replan_regions(strategy.program, m.plan);
+    plan_Program_State(strategy.program, strategy.state);
+  }
+  m.plan_floor = m.plan.nodes.size();
+}
+
 void compile_population(Machine& m, Formula* const* formulae, int32_t pop, int32_t rounds, int64_t max_table_sets) {
   if (m.pop != pop || m.rounds != rounds || m.max_table_sets != max_table_sets || m.plan.nodes.size() > MOST_PLAN_NODES ||
       m.next_memo > (1 << 30))
     forget_everything(m, pop, rounds, max_table_sets);
   if (m.tournaments > 0) drop_unplayed(m);
+  if (m.plan.nodes.size() > 2 * m.plan_floor + 4096) make_plan_afresh(m);
   ++m.tournaments;
   m.of_player.resize(static_cast<size_t>(pop));
   for (agent row = 0; row < pop; ++row) m.of_player[row] = strategy_of(m, formulae[row]);
@@ -156,6 +177,7 @@ void compile_population(Machine& m, Formula* const* formulae, int32_t pop, int32
   }
   if (m.next_memo > 0 && m.memos.entries.empty()) m.memos.entries.assign(MEMO_ENTRIES, Memo_Entry{});
   prepare_tables(m);
+  m.tables_stale = false;
 }
 
 // Draws must come in the order of the opponents, decision by decision: a
@@ -176,12 +198,13 @@ Mask with_noise(Mask moves, int32_t pop, agent row, double noise) {
 
 // One player's moves in one round. Noise flips each move before it is
 // recorded.
-// Makes the queries of a strategy whose loops have asked for them, and
-// readies the tables anew for them.
+// Makes the queries of a strategy whose loops have asked for them. The
+// tables are readied anew for them before a strategy with queries decides
+// next, so that the strategies planned in one round are readied together.
 void plan_strategy(Machine& m, Strategy& strategy) {
   plan_regions(strategy.program, m.plan);
   plan_Program_State(strategy.program, strategy.state);
-  prepare_tables(m);
+  m.tables_stale = true;
 }
 
 void decide_row(History& history, Strategy& strategy, const Batch& decisions, const Game_Rules& rules) {
@@ -224,6 +247,10 @@ void play_rounds_choosing(History& history, Formula* const* formulae, int32_t po
     start_round(history, time);
     for (agent row = 0; row < pop; ++row) {
       Strategy& strategy = m.strategies[m.of_player[row]];
+      if (m.tables_stale && strategy.program.planned) {
+        prepare_tables(m);
+        m.tables_stale = false;
+      }
       const Batch decisions{&history, pop, row, time - 1, ++m.batches, &m.tables, &m.memos,
                             strategy.first_memo, policy, reads_current_round(strategy.program, time)};
       decide_row(history, strategy, decisions, rules);
