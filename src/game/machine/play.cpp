@@ -55,7 +55,30 @@ struct Machine {
   std::vector<int32_t> of_player;  // each player's strategy
 };
 
-thread_local Machine machine;
+// A thread keeps a few machines, one for each kind of tournament it plays
+// lately (a lab run's, and the fingerprints' of its formulae, say): a
+// tournament of another size or length takes the least recently used.
+constexpr size_t MACHINES = 4;
+struct Machines {
+  std::vector<Machine> kept = std::vector<Machine>(MACHINES);
+  std::vector<uint64_t> last_used = std::vector<uint64_t>(MACHINES, 0);
+  uint64_t clock = 0;
+};
+thread_local Machines machines;
+
+Machine& machine_for(int32_t pop, int32_t rounds, int64_t max_table_sets) {
+  size_t chosen = 0;
+  for (size_t i = 0; i < MACHINES; ++i) {
+    const Machine& m = machines.kept[i];
+    if (m.pop == pop && m.rounds == rounds && m.max_table_sets == max_table_sets) {
+      chosen = i;
+      break;
+    }
+    if (machines.last_used[i] < machines.last_used[chosen]) chosen = i;
+  }
+  machines.last_used[chosen] = ++machines.clock;
+  return machines.kept[chosen];
+}
 
 // The memo cache holds this many values (2 MiB).
 constexpr size_t MEMO_ENTRIES = size_t{1} << 16;
@@ -240,7 +263,7 @@ void play_rounds_choosing(History& history, Formula* const* formulae, int32_t po
   const int32_t rounds = rules.rounds;
   reset_history(history);
   if (pop < 2) return;
-  Machine& m = machine;
+  Machine& m = machine_for(pop, rounds, settings.max_table_sets);
   compile_population(m, formulae, pop, rounds, settings.max_table_sets);
   const Region_Policy policy = policy_of(settings.choice);
   for (int32_t time = 0; time < rounds; ++time) {
