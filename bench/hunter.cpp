@@ -94,14 +94,14 @@ Outcome timed(Tournament_Play play, Formula* const* formulae, int32_t pop) {
   return outcome;
 }
 
-// The walker's outcome, worked out in a child process that is stopped once
-// it takes longer than `deadline` seconds.
-Outcome timed_walker(Formula* const* formulae, int32_t pop, double deadline) {
+// A tournament's outcome, worked out in a child process that is stopped
+// once it takes longer than `deadline` seconds.
+Outcome timed_in_child(Tournament_Play play, Formula* const* formulae, int32_t pop, double deadline) {
   int pipe_ends[2];
   if (pipe(pipe_ends) != 0) error("cannot make a pipe");
   const pid_t child = fork();
   if (child == 0) {
-    Outcome outcome = timed(play_by_walking, formulae, pop);
+    Outcome outcome = timed(play, formulae, pop);
     const size_t bytes = sizeof outcome.seconds + sizeof outcome.draws + sizeof(Result) * MAX_POP;
     std::vector<char> message(bytes);
     std::memcpy(message.data(), &outcome.seconds, sizeof outcome.seconds);
@@ -146,25 +146,32 @@ bool same_outcome(const Outcome& a, const Outcome& b, int32_t pop) {
 struct Timing {
   std::string formula;
   std::string society;
-  double machine;
-  double walker;  // at least this, when capped
+  double machine;  // at least this, when `machine_capped`
+  double walker;   // at least this, when `capped`
   bool capped;
+  bool machine_capped = false;
+  // At most this, when the walker is capped; at least, when the machine is.
   double ratio() const { return machine / walker; }
+  bool inconclusive() const { return capped && machine_capped; }
 };
+
+// The machine is stopped after this many seconds; the walker then gets
+// this over 1.2: finishing within it, it beats the bound.
+constexpr double MACHINE_LIMIT = 30;
 
 // Player 0 the formula, then the society's 99.
 Timing time_in(const Formula* formula, const std::vector<Formula*>& others, const char* society) {
   std::vector<Formula*> players{const_cast<Formula*>(formula)};
   players.insert(players.end(), others.begin(), others.begin() + (SOCIETY - 1));
-  Outcome machine = timed(play_rounds, players.data(), SOCIETY);
-  const double deadline = std::clamp(WALKER_CAP * machine.seconds, 0.5, std::max(60.0, 1.5 * machine.seconds));
-  Outcome walker = timed_walker(players.data(), SOCIETY, deadline);
-  const bool capped = walker.capped;
-  if (!capped && !same_outcome(machine, walker, SOCIETY)) {
+  Outcome machine = timed_in_child(play_rounds, players.data(), SOCIETY, MACHINE_LIMIT);
+  const double deadline =
+      machine.capped ? MACHINE_LIMIT / 1.2 : std::clamp(WALKER_CAP * machine.seconds, 0.5, std::max(60.0, 1.5 * machine.seconds));
+  Outcome walker = timed_in_child(play_by_walking, players.data(), SOCIETY, deadline);
+  if (!machine.capped && !walker.capped && !same_outcome(machine, walker, SOCIETY)) {
     std::fprintf(stderr, "the machine and the walker differ on %s in %s\n", format_Formula(formula).c_str(), society);
     std::exit(1);
   }
-  return {format_Formula(formula), society, machine.seconds, walker.seconds, capped};
+  return {format_Formula(formula), society, machine.seconds, walker.seconds, walker.capped, machine.capped};
 }
 
 struct Societies {
@@ -187,8 +194,9 @@ void time_formula(const Formula* formula, const Societies& societies, std::vecto
   timings.push_back(time_in(formula, societies.random.trees, "99 random"));
   const Timing& a = timings[timings.size() - 2];
   const Timing& b = timings.back();
-  std::printf("%7.3f%s %7.3f%s  %9.3f %9.3f  %9.3f %9.3f  %.100s\n", a.ratio(), a.capped ? "<" : " ", b.ratio(),
-              b.capped ? "<" : " ", a.machine * 1e3, a.walker * 1e3, b.machine * 1e3, b.walker * 1e3, a.formula.c_str());
+  auto mark = [](const Timing& t) { return t.inconclusive() ? "?" : t.capped ? "<" : t.machine_capped ? ">" : " "; };
+  std::printf("%7.3f%s %7.3f%s  %9.3f %9.3f  %9.3f %9.3f  %.100s\n", a.ratio(), mark(a), b.ratio(), mark(b),
+              a.machine * 1e3, a.walker * 1e3, b.machine * 1e3, b.walker * 1e3, a.formula.c_str());
   std::fflush(stdout);
 }
 
@@ -232,7 +240,12 @@ void keep(std::vector<Kept>& kept, size_t top, Kept candidate) {
   }
 }
 
-void print_distribution(std::vector<Timing> timings) {
+void print_distribution(std::vector<Timing> all) {
+  std::vector<Timing> timings;
+  for (const Timing& t : all)
+    if (!t.inconclusive()) timings.push_back(t);
+  std::printf("\n%zu timings where both the machine and the walker took over %.0f s and %.0f s: left out\n",
+              all.size() - timings.size(), MACHINE_LIMIT, MACHINE_LIMIT / 1.2);
   if (timings.empty()) return;
   std::sort(timings.begin(), timings.end(), [](const Timing& a, const Timing& b) { return a.ratio() < b.ratio(); });
   auto at = [&](double share) { return timings[std::min(timings.size() - 1, static_cast<size_t>(share * timings.size()))].ratio(); };
@@ -314,10 +327,28 @@ void write_workload(const std::string& path, std::vector<Timing> timings, const 
       << "# society, machine ms and walker ms, then the formula on the next line.\n";
   for (size_t i = 0; i < timings.size() && i < 20; ++i) {
     char line[256];
-    std::snprintf(line, sizeof line, "# %.3f%s %s %.3f %.3f\n", timings[i].ratio(), timings[i].capped ? "<" : "",
+    const Timing& t = timings[i];
+    std::snprintf(line, sizeof line, "# %.3f%s %s %.3f %.3f\n", t.ratio(),
+                  t.inconclusive() ? "?" : t.capped ? "<" : t.machine_capped ? ">" : "",
                   timings[i].society.c_str(), timings[i].machine * 1e3, timings[i].walker * 1e3);
     out << line << timings[i].formula << "\n";
   }
+}
+
+// Keeps the first of formulae that print alike.
+void drop_repeated(std::vector<Formula*>& trees) {
+  std::vector<std::string> seen;
+  size_t kept = 0;
+  for (Formula* tree : trees) {
+    std::string text = format_Formula(tree);
+    if (std::find(seen.begin(), seen.end(), text) != seen.end()) {
+      free_Formula(tree);
+      continue;
+    }
+    seen.push_back(std::move(text));
+    trees[kept++] = tree;
+  }
+  trees.resize(kept);
 }
 
 int search(int argc, char** argv) {
@@ -331,9 +362,10 @@ int search(int argc, char** argv) {
   for (const Kept& kept : largest) candidates.trees.push_back(kept.tree);
   for (const Kept& kept : deepest) candidates.trees.push_back(kept.tree);
   grow_evolved(evolved_seeds, candidates.trees);
-  std::printf("%zu formulae: %zu largest and %zu most deeply quantified of seeds %d to %d, %zu from evolution\n",
-              candidates.trees.size(), largest.size(), deepest.size(), first, last,
-              candidates.trees.size() - largest.size() - deepest.size());
+  drop_repeated(candidates.trees);
+  std::printf("%zu distinct formulae: of the %zu largest and %zu most deeply quantified of seeds %d to %d, and the"
+              " largest and most deeply quantified of every generation of %d evolution runs\n",
+              candidates.trees.size(), largest.size(), deepest.size(), first, last, evolved_seeds);
   std::printf("   ratio (tft, random)  tft ms: machine walker  random ms: machine walker  formula\n");
   Societies societies;
   std::vector<Timing> timings;
@@ -379,10 +411,12 @@ int compare_choices(int argc, char** argv) {
 
 // One tournament among 99 tit for tat by one way: for profiling.
 int play_one(int argc, char** argv) {
-  if (argc < 4) error("usage: ipdlogic-hunter play cost|tables|loops FILE");
+  if (argc < 4) error("usage: ipdlogic-hunter play cost|tables|loops|walk FILE [random]");
   const std::string way = argv[2];
-  Tournament_Play play = way == "tables" ? play_choosing<ALWAYS_TABLES>
-                         : way == "loops" ? play_choosing<ALWAYS_LOOPS> : play_choosing<CHOOSE_BY_COST>;
+  Tournament_Play play = way == "tables"  ? play_choosing<ALWAYS_TABLES>
+                         : way == "loops" ? play_choosing<ALWAYS_LOOPS>
+                         : way == "walk"  ? play_by_walking
+                                          : play_choosing<CHOOSE_BY_COST>;
   Societies societies;
   std::ifstream in(argv[3]);
   std::string line;
@@ -390,7 +424,8 @@ int play_one(int argc, char** argv) {
     if (line.empty() || line[0] == '#') continue;
     Formula* tree = parse_Formula(strip_white_space(line));
     std::vector<Formula*> players{tree};
-    players.insert(players.end(), societies.tit_for_tat.trees.begin(), societies.tit_for_tat.trees.end());
+    const Owned_Trees& others = argc > 4 && std::string(argv[4]) == "random" ? societies.random : societies.tit_for_tat;
+    players.insert(players.end(), others.trees.begin(), others.trees.end());
     History history;
     seed_random(static_cast<int32_t>(PLAY_SEED));
     auto start = std::chrono::steady_clock::now();

@@ -34,7 +34,7 @@ void expect_same_tournament(const Population& population, const Game_Rules& rule
   int32_t reference_next = draw_random();
   std::string formulae;
   for (const Formula* formula : population.formulae) formulae += format_Formula(formula) + "\n";
-  for (Evaluation_Choice choice : {CHOOSE_BY_COST, ALWAYS_TABLES, ALWAYS_LOOPS}) {
+  for (Evaluation_Choice choice : {CHOOSE_BY_COST, ALWAYS_TABLES, ALWAYS_LOOPS, ALWAYS_GIVE_UP}) {
     // Moves of an earlier tournament must not survive.
     for (int32_t time = 0; time < HISTORY_TIMES; time += 7) add_action(fast.data(), time % 5, 5 + time % 7, time, time % 2);
     seed_random(seed);

@@ -287,6 +287,7 @@ int64_t allowance(Run& run, const Region& region, Region_Stats& stats) {
   if (region.own_move_once && run.batch.own_round) return UNBOUNDED;  // its tables would read moves being made
   if (run.batch.policy == REGIONS_BY_LOOPS) return UNBOUNDED;
   if (run.batch.policy == REGIONS_BY_TABLES) return 0;
+  if (run.batch.policy == REGIONS_GIVING_UP) return 7;  // some way in, where the registers have moved
   if (++stats.executions < stats.until) return stats.by_tables ? 0 : UNBOUNDED;
   if (stats.predicted_batch != run.batch.number) {
     stats.predicted = predicted_sets(*run.batch.tables, region.query, context_of(run)) * WORK_PER_SET;
@@ -309,6 +310,8 @@ constexpr int64_t PLAN_WORK = 512;
 void region_begin(Run& run, const Instruction& in) {
   const Region& region = run.program.regions[in.index];
   if (region.plan != Region_Plan::TABLES) {
+    const bool tests_tables = run.batch.policy == REGIONS_BY_TABLES || run.batch.policy == REGIONS_GIVING_UP;
+    if (region.plan == Region_Plan::UNPLANNED && tests_tables) run.state.wants_tables = true;
     if (region.plan == Region_Plan::UNPLANNED && run.region.index < 0) {
       run.region.index = in.index;
       run.region.measuring = true;

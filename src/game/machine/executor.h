@@ -10,9 +10,11 @@
 #include "game/machine/program.h"
 #include "game/machine/query_tables.h"
 
-// How a region is decided: by what each way costs (see play.cpp), or
-// always by its tables or its loops (for tests, which check both).
-enum Region_Policy : uint8_t { REGIONS_BY_COST, REGIONS_BY_TABLES, REGIONS_BY_LOOPS };
+// How a region is decided: by what each way costs (see the executor), or,
+// for tests, which check every way: always by its tables, always by its
+// loops, or by probes that always give up some way in and leave it to the
+// tables. The tests' tables and probes make the regions' queries at once.
+enum Region_Policy : uint8_t { REGIONS_BY_COST, REGIONS_BY_TABLES, REGIONS_BY_LOOPS, REGIONS_GIVING_UP };
 
 // What a region has shown of its two ways, kept across the players that
 // share its formula and across rounds.

@@ -251,6 +251,7 @@ Region_Policy policy_of(Evaluation_Choice choice) {
   switch (choice) {
     case ALWAYS_TABLES: return REGIONS_BY_TABLES;
     case ALWAYS_LOOPS: return REGIONS_BY_LOOPS;
+    case ALWAYS_GIVE_UP: return REGIONS_GIVING_UP;
     case CHOOSE_BY_COST: break;
   }
   return REGIONS_BY_COST;

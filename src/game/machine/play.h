@@ -12,8 +12,9 @@
 
 enum Evaluation_Choice : uint8_t {
   CHOOSE_BY_COST,  // loops within a budget of what the tables cost, else tables: what play_rounds does
-  ALWAYS_TABLES,
+  ALWAYS_TABLES,   // every region's query made at once, and its tables decide
   ALWAYS_LOOPS,
+  ALWAYS_GIVE_UP,  // every region's query made at once, and every probe gives up some way into its loops
 };
 
 struct Machine_Settings {
