@@ -12,6 +12,7 @@
 constexpr int32_t DEFAULT_GENERATIONS = 100;
 constexpr int32_t MAX_GENERATIONS = 1000000;
 constexpr int32_t MAX_ROUNDS = 100;
+constexpr int32_t MAX_JOBS = 1024;
 
 struct Lab_Options {
   std::vector<std::string> files;  // formula files named as arguments
@@ -24,6 +25,9 @@ struct Lab_Options {
   double noise = 0.0;
   int32_t every = 1;
   std::string out;  // empty for standard output
+  // The seeds run at once: --jobs, or else the cores the process may use;
+  // never more than the seeds.
+  int32_t jobs = 1;
   bool help = false;
   bool version = false;
   std::vector<std::string> arguments;  // the command line as given, for the record

@@ -15,6 +15,7 @@
 #include "row_output.h"
 #include "run/run_loop.h"
 #include "run_record.h"
+#include "seed_pool.h"
 #include "text_bytes.h"
 
 namespace {
@@ -51,12 +52,11 @@ int32_t fill_population(const Lab_Options& options, const Read_Population& read,
   return read.pop;
 }
 
-// What the runs share: where rows go, the progress, and the history and
-// results tables, made once and reused by every run.
+// One run's record: its seed, the rows of the generation just recorded, and
+// the history and results tables its generations reuse.
 struct Recorder {
   const Lab_Options& options;
-  Row_Output& output;
-  Progress& progress;
+  const Seed_Sink& sink;
   int32_t seed = 0;
   std::string rows;
   History history;
@@ -76,9 +76,9 @@ void record_generation(void* context, int32_t generation, const Run_State& state
       append_csv_row(recorder.rows, recorder.seed, generation, player, csv_text_field(format_Formula(formula)),
                      size_Formula(formula), state.results[player]);
     }
-    add_rows(recorder.output, recorder.rows);
+    recorder.sink.rows(recorder.sink.context, recorder.rows);
   }
-  advance_progress(recorder.progress, generation + 1);
+  recorder.sink.generation_done(recorder.sink.context);
 }
 
 Run_Parameters run_parameters(const Lab_Options& options) {
@@ -91,23 +91,42 @@ Run_Parameters run_parameters(const Lab_Options& options) {
   return parameters;
 }
 
-void run_seed(Recorder& recorder, const Read_Population& read, int32_t seed) {
+// One seed's run, whole in itself: it seeds this thread's stream, makes its
+// population and its tables, and hands its rows to `sink`. Runs on several
+// threads share only the options and the formulae read, which they read.
+void run_seed(const Lab_Options& options, const Read_Population& read, int32_t seed, const Seed_Sink& sink) {
   seed_random(seed);
-  recorder.seed = seed;
+  Recorder recorder{options, sink, seed, {}, History{}, std::vector<Result>(MAX_POP)};
   Run_Population population;
   Run_State state{&recorder.history, recorder.results.data(), population.formulae.data(),
-                  fill_population(recorder.options, read, population)};
-  run_generations(run_parameters(recorder.options), state, Run_Observer{&recorder, nullptr, record_generation});
-  finish_run(recorder.progress);
+                  fill_population(options, read, population)};
+  run_generations(run_parameters(options), state, Run_Observer{&recorder, nullptr, record_generation});
 }
+
+// The sweep: seed number k of the list is the k-th run.
+struct Sweep {
+  const Lab_Options& options;
+  const Read_Population& read;
+  Row_Output& output;
+  Progress& progress;
+};
+
+void run_listed_seed(void* context, int64_t index, const Seed_Sink& sink) {
+  const Sweep& sweep = *static_cast<const Sweep*>(context);
+  run_seed(sweep.options, sweep.read, seed_at(sweep.options.seeds, index), sink);
+}
+
+void write_rows(void* context, std::string_view rows) { add_rows(static_cast<Sweep*>(context)->output, rows); }
+
+void count_generation(void* context) { advance_progress(static_cast<Sweep*>(context)->progress); }
 
 void run_seeds(const Lab_Options& options, const Read_Population& read, Row_Output& output) {
   const bool rows_on_terminal = isatty(output.fd) == 1;
   Progress progress = start_progress(count_seeds(options.seeds), options.generations, rows_on_terminal);
-  Recorder recorder{options, output, progress, 0, {}, History{}, std::vector<Result>(MAX_POP)};
+  Sweep sweep{options, read, output, progress};
   try {
-    for (Seed_Range range : options.seeds)
-      for (int64_t seed = range.first; seed <= range.last; ++seed) run_seed(recorder, read, static_cast<int32_t>(seed));
+    run_seed_pool(Seed_Pool_Plan{count_seeds(options.seeds), options.jobs}, Seed_Runner{&sweep, run_listed_seed},
+                  Seed_Sink{&sweep, write_rows, count_generation});
   } catch (...) {
     end_progress(progress);
     throw;

@@ -51,7 +51,8 @@ std::string run_record_json(const Lab_Options& options, int32_t pop) {
          ", \"R\": " + std::to_string(payoffs.r) + ", \"P\": " + std::to_string(payoffs.p) +
          ", \"S\": " + std::to_string(payoffs.s) + "}, \"mutation\": " + number_text(options.mutation) +
          ", \"noise\": " + number_text(options.noise) + ", \"every\": " + std::to_string(options.every) +
-         ", \"out\": " + (options.out.empty() ? std::string("null") : json_string(options.out)) + "}\n";
+         ", \"out\": " + (options.out.empty() ? std::string("null") : json_string(options.out)) +
+         ", \"jobs\": " + std::to_string(options.jobs) + "}\n";
 }
 
 void write_run_record(const Lab_Options& options, int32_t pop) {

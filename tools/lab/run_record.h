@@ -1,6 +1,8 @@
 // The parameters of a lab run, kept beside its data as JSON: every option's
 // value, the population's source and the version, so that the data is never
-// separated from how it was made.
+// separated from how it was made. The number of seeds run at once, the
+// last key, "jobs", does not change the data: runs that differ in it alone
+// differ in it and in their arguments.
 #pragma once
 
 #include <cstdint>

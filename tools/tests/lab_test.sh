@@ -92,7 +92,7 @@ every noisy.csv "t > 0 && s > 0 && r < 50" "--noise 0.2 flips moves"
 every flipped.csv "p >= 49" "--noise 1 flips nearly every move"
 
 # The parameters: FILE.json beside the data, or a line on standard error.
-"$lab" --random 4 --seeds 1-3,7 --generations 2 --mutation 0.125 --out kept.csv > kept.out 2> kept.err
+"$lab" --random 4 --seeds 1-3,7 --generations 2 --mutation 0.125 --jobs 3 --out kept.csv > kept.out 2> kept.err
 [ -s kept.out ] && fail "--out: standard output not empty"
 [ -s kept.err ] && fail "--out: standard error not empty: $(cat kept.err)"
 # The record is one line of JSON in a fixed form; the tool's own path, the
@@ -100,14 +100,15 @@ every flipped.csv "p >= 49" "--noise 1 flips nearly every move"
 version=$("$lab" --version | cut -d' ' -f2)
 record() { sed 's/"arguments": \["[^"]*"/"arguments": [LAB/' "$1"; }
 expected='{"program": "ipdlogic-lab", "version": "'$version'", "arguments": [LAB, "--random", "4", "--seeds", "1-3,7",'
-expected+=' "--generations", "2", "--mutation", "0.125", "--out", "kept.csv"], "population": {"source": "random",'
-expected+=' "players": 4}, "seeds": [[1, 3], [7, 7]], "runs": 4, "generations": 2, "rounds": 50, "payoffs": {"T": 5,'
-expected+=' "R": 3, "P": 1, "S": 0}, "mutation": 0.125, "noise": 0, "every": 1, "out": "kept.csv"}'
+expected+=' "--generations", "2", "--mutation", "0.125", "--jobs", "3", "--out", "kept.csv"], "population":'
+expected+=' {"source": "random", "players": 4}, "seeds": [[1, 3], [7, 7]], "runs": 4, "generations": 2, "rounds": 50,'
+expected+=' "payoffs": {"T": 5, "R": 3, "P": 1, "S": 0}, "mutation": 0.125, "noise": 0, "every": 1, "out": "kept.csv",'
+expected+=' "jobs": 3}'
 [ "$(record kept.csv.json)" = "$expected" ] || fail "--out: FILE.json: $(cat kept.csv.json)"
 [ "$(wc -l < kept.csv.json)" = 1 ] || fail "--out: FILE.json is not one line"
 "$lab" --generations 1 "$cooperate" > piped.csv 2> piped.json || fail "standard output: status"
 grep -qF '"population": {"source": "files", "files": ["'"$cooperate"'"], "players": 1}' piped.json &&
-  grep -qF ', "out": null}' piped.json || fail "standard output: the parameters on standard error: $(cat piped.json)"
+  grep -qF ', "out": null, "jobs": 1}' piped.json || fail "standard output: the parameters on standard error: $(cat piped.json)"
 ls "$cooperate" "$cooperate" | "$lab" --generations 1 > /dev/null 2> names.json
 grep -q '"population": {"source": "standard input", "players": 2}' names.json || fail "names: $(cat names.json)"
 
