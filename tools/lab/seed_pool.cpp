@@ -20,6 +20,11 @@ struct Seed_Slot {
   std::exception_ptr failure;
 };
 
+// The rows of the seed being written go to the writer in blocks of this
+// size, the output's own: waking the writer for every generation's rows
+// would cost more than the rows.
+constexpr size_t HANDED_ON_BYTES = size_t{1} << 16;
+
 // Thrown into a run whose rows will never be written (a seed after one
 // that failed, or every seed once writing failed), to end it early.
 struct Run_Cancelled {};
@@ -31,7 +36,7 @@ struct Pool {
   std::vector<Seed_Slot> slots;          // seed k in slot k % size: one per seed taken and not yet written
   std::mutex lock{};                     // guards everything below, and calls of output.generation_done
   std::condition_variable head_moved{};  // workers wait for it: the head moved on, or runs were cancelled
-  std::condition_variable head_rows{};   // the writer waits for it: the head's slot has rows or has finished
+  std::condition_variable head_rows{};   // the writer waits for it: the head's slot has a block or has finished
   int64_t next = 0;                      // the seed taken next
   int64_t head = 0;                      // the seed whose rows are written next
   int64_t last_needed = -1;              // seeds after it are not run, or ended early: they follow a failure
@@ -52,7 +57,7 @@ struct Turn {
 
 // Rows wait in the run's slot until the writer takes them. A run whose turn
 // has not come waits while they would make the rows waiting pass the bound;
-// when its turn comes, its rows go on as they come.
+// when its turn comes, its rows go on in blocks as they come.
 void keep_rows(void* context, std::string_view rows) {
   Turn& turn = *static_cast<Turn*>(context);
   Pool& pool = turn.pool;
@@ -62,11 +67,12 @@ void keep_rows(void* context, std::string_view rows) {
            pool.waiting + rows.size() <= pool.plan.waiting_bytes;
   });
   if (cancelled(pool, turn.seed)) throw Run_Cancelled{};
-  slot_of(pool, turn.seed).rows.append(rows);
-  if (turn.seed == pool.head)
-    pool.head_rows.notify_one();
-  else
+  std::string& kept = slot_of(pool, turn.seed).rows;
+  kept.append(rows);
+  if (turn.seed != pool.head)
     pool.waiting += rows.size();
+  else if (kept.size() >= HANDED_ON_BYTES)
+    pool.head_rows.notify_one();
 }
 
 void count_generation(void* context) {
@@ -123,7 +129,7 @@ struct Taken {
 void take_head(Pool& pool, Taken& taken) {
   std::unique_lock<std::mutex> held(pool.lock);
   Seed_Slot& slot = slot_of(pool, pool.head);
-  pool.head_rows.wait(held, [&] { return slot.finished || !slot.rows.empty(); });
+  pool.head_rows.wait(held, [&] { return slot.finished || slot.rows.size() >= HANDED_ON_BYTES; });
   taken.rows.swap(slot.rows);  // the slot keeps the writer's emptied buffer
   taken.finished = slot.finished;
   taken.failure = slot.failure;

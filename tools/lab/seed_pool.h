@@ -4,8 +4,8 @@
 // threads.
 //
 // The calling thread writes: it hands the rows of the seed whose turn it is
-// to the output as they come, and moves on to the next seed once that run
-// has ended. Memory stays bounded however slow one seed is: a thread takes
+// to the output as they come, in blocks of 64 KiB, and moves on to the next
+// seed once that run has ended. Memory stays bounded however slow one seed is: a thread takes
 // a seed only while fewer than SEEDS_AHEAD_PER_JOB times the threads are
 // taken and not yet written, and a run whose turn has not come waits while
 // the rows waiting for their turn would pass `waiting_bytes`.
