@@ -3,12 +3,15 @@
 # whatever the number of seeds run at once (random populations and files,
 # names on standard input, noise and mutation, rows on standard output);
 # the same errors; rows in seed order when a sweep is killed; one progress
-# bar. It needs nothing but the build.
+# bar. It needs nothing but the build; the README's recipe for several
+# machines is lab_parallel_recipe_test.sh.
 #
 #   lab_jobs_test.sh LAB SOURCE_DIR
 set -u
 lab=$(realpath "$1")
-strategies="$(realpath "$2")/strategies"
+source_dir=$(realpath "$2")
+strategies="$source_dir/strategies"
+recipe_test="$(dirname "$(realpath "$0")")/lab_parallel_recipe_test.sh"
 source "$(dirname "$(realpath "$0")")/../../tests/checks.sh"
 cd "$work"
 
@@ -98,5 +101,11 @@ script -qec "$lab --jobs 2 --random 5 --seeds 1-3 --generations 50 --out bar.csv
   fail "bar: status"
 grep -qE '100%  run 3/3, generation 50/50, [0-9:]+ elapsed' bar.log || fail "no progress bar: $(cat -v bar.log)"
 [ "$(grep -o '100%' bar.log | wc -l)" = 1 ] || fail "more than one bar at 100%: $(cat -v bar.log)"
+
+# The test of the README's GNU parallel recipe skips itself, named for what
+# it needs, without GNU parallel.
+IPDLOGIC_PARALLEL=/nonexistent/parallel "$recipe_test" "$lab" "$source_dir" > skipped.out 2>&1
+[ $? = 77 ] && grep -q '^SKIP: GNU parallel is not installed as /nonexistent/parallel ' skipped.out ||
+  fail "the recipe's test without GNU parallel: $(cat skipped.out)"
 
 finish "all --jobs checks passed"
