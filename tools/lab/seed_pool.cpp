@@ -1,5 +1,6 @@
 #include "seed_pool.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <functional>
@@ -194,7 +195,8 @@ void run_seed_pool(const Seed_Pool_Plan& plan, const Seed_Runner& runner, const 
     for (int64_t seed = 0; seed < plan.seeds; ++seed) runner.run(runner.context, seed, output);
     return;
   }
-  Pool pool{plan, runner, output, std::vector<Seed_Slot>(static_cast<size_t>(SEEDS_AHEAD_PER_JOB) * plan.jobs)};
+  const int64_t slots = std::max(plan.seeds_ahead, int64_t{2} * plan.jobs);
+  Pool pool{plan, runner, output, std::vector<Seed_Slot>(static_cast<size_t>(std::min(slots, plan.seeds)))};
   pool.last_needed = plan.seeds - 1;
   Workers workers{pool, {}};
   start_workers(workers, plan.jobs);

@@ -5,10 +5,13 @@
 //
 // The calling thread writes: it hands the rows of the seed whose turn it is
 // to the output as they come, in blocks of 64 KiB, and moves on to the next
-// seed once that run has ended. Memory stays bounded however slow one seed is: a thread takes
-// a seed only while fewer than SEEDS_AHEAD_PER_JOB times the threads are
-// taken and not yet written, and a run whose turn has not come waits while
-// the rows waiting for their turn would pass `waiting_bytes`.
+// seed once that run has ended. Memory stays bounded however slow one seed
+// is: a thread takes a seed only while fewer than `seeds_ahead` seeds (or
+// twice the threads, if more) are taken and not yet written, and a run
+// whose turn has not come waits while the rows waiting for their turn would
+// pass `waiting_bytes`. The rows bound the memory; the seeds ahead are many,
+// so that the threads go on past a seed that takes a thousand times as long
+// as most.
 //
 // A run that fails ends the sweep as it would end one run after another:
 // the rows of every seed before it are written whole, then its own rows
@@ -37,13 +40,14 @@ struct Seed_Runner {
   void (*run)(void* context, int64_t index, const Seed_Sink& sink) = nullptr;
 };
 
-constexpr int32_t SEEDS_AHEAD_PER_JOB = 2;
+constexpr int64_t SEEDS_AHEAD = 1024;
 constexpr size_t MAX_WAITING_BYTES = size_t{32} << 20;
 
 struct Seed_Pool_Plan {
   int64_t seeds = 0;                         // runs, numbered 0 to seeds - 1 in the order of their rows
   int32_t jobs = 1;                          // threads that run them
   size_t waiting_bytes = MAX_WAITING_BYTES;  // rows kept for seeds whose turn has not come
+  int64_t seeds_ahead = SEEDS_AHEAD;         // seeds taken and not yet written, at least 2 × jobs
 };
 
 // Runs every seed and hands its rows to `output.rows` on the calling

@@ -68,8 +68,8 @@ void fake_write(void* context, std::string_view rows) {
 
 void fake_count(void* context) { ++static_cast<Fake_Sweep*>(context)->generations_done; }
 
-void run_pool(Fake_Sweep& sweep, int64_t seeds, size_t waiting_bytes = MAX_WAITING_BYTES) {
-  run_seed_pool(Seed_Pool_Plan{seeds, sweep.jobs, waiting_bytes}, Seed_Runner{&sweep, fake_run},
+void run_pool(Fake_Sweep& sweep, int64_t seeds, int64_t seeds_ahead = SEEDS_AHEAD) {
+  run_seed_pool(Seed_Pool_Plan{seeds, sweep.jobs, MAX_WAITING_BYTES, seeds_ahead}, Seed_Runner{&sweep, fake_run},
                 Seed_Sink{&sweep, fake_write, fake_count});
 }
 
@@ -163,10 +163,10 @@ TEST(SeedPool, AFailedWriteEndsEveryRun) {
     sweep.jobs = jobs;
     sweep.generations = 1;
     sweep.failing_write = 2;
-    EXPECT_EQ(failure_of([&] { run_pool(sweep, 1000); }), "cannot write out.csv: No space left on device");
+    EXPECT_EQ(failure_of([&] { run_pool(sweep, 1000, 10); }), "cannot write out.csv: No space left on device");
     EXPECT_EQ(sweep.written, lines_of(0, 1, 1));
-    // No seed starts more than the slots ahead of the seed being written.
-    EXPECT_LE(sweep.started, 2 + SEEDS_AHEAD_PER_JOB * jobs) << jobs << " jobs";
+    // No seed starts 10 seeds or more after the one being written.
+    EXPECT_LE(sweep.started, 2 + 10) << jobs << " jobs";
   }
 }
 
@@ -202,7 +202,7 @@ TEST(SeedPool, RowsWaitingForASlowSeedStayBounded) {
     static void count(void*) {}
   };
   std::string written;
-  run_seed_pool(Seed_Pool_Plan{10, 4, BOUND}, Seed_Runner{nullptr, Bounded::run},
+  run_seed_pool(Seed_Pool_Plan{10, 4, BOUND, SEEDS_AHEAD}, Seed_Runner{nullptr, Bounded::run},
                 Seed_Sink{&written, Bounded::write, Bounded::count});
   EXPECT_EQ(written.size(), 10u * 20 * 4);
   EXPECT_EQ(written.substr(0, 8), "0 0\n0 1\n");
