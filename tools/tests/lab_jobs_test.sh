@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # ipdlogic-lab --jobs: the same rows and the same record, but for the jobs,
 # whatever the number of seeds run at once (random populations and files,
-# names on standard input, noise and mutation, rows on standard output);
-# the same errors; rows in seed order when a sweep is killed; one progress
-# bar. It needs nothing but the build; the README's recipe for several
-# machines is lab_parallel_recipe_test.sh.
+# names on standard input, noise and mutation); the same errors; rows in
+# seed order when a sweep is killed; one progress bar. It needs nothing but
+# the build; the README's recipe for several machines is
+# lab_parallel_recipe_test.sh.
 #
 #   lab_jobs_test.sh LAB SOURCE_DIR
 set -u
@@ -44,14 +44,6 @@ ls "$strategies"/*.txt > names
 stdin="$work/names" same_for_jobs names --generations 15 --mutation 0.1 --noise 0.02 --seeds 1-12
 cmp -s jobs1/files.csv jobs1/names.csv || fail "names on standard input give other rows than files"
 [ "$(wc -l < jobs1/random.csv)" = $((23 * 7 * 12 + 1)) ] || fail "random: $(wc -l < jobs1/random.csv) lines"
-
-# Rows on standard output, the record on standard error.
-for jobs in 1 8; do
-  "$lab" --jobs "$jobs" --random 5 --generations 6 --seeds 1-10 > "piped$jobs.csv" 2> "piped$jobs.json" ||
-    fail "standard output, --jobs $jobs: status"
-done
-cmp -s piped1.csv piped8.csv || fail "standard output: --jobs 8 writes other rows"
-[ "$(record piped1.json)" = "$(record piped8.json)" ] || fail "standard output: $(cat piped8.json)"
 
 # errors JOBS NAME ARGS...: status 1 and the same last line on standard
 # error as with --jobs 1, standard output the same too.
