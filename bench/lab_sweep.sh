@@ -3,8 +3,9 @@
 # ipdlogic process per seed: 10 random formulae, 100 generations, seeds 1 to
 # 100. The lab records every generation of every seed (the default); the
 # program prints its 11 generations per seed to a file each, as a sweep
-# script would keep them. Alternates the two, medians over the repetitions,
-# and checks that the lab's rows hold every program's tables.
+# script would keep them. The lab runs its seeds one after another
+# (--jobs 1), as the processes run. Alternates the two, medians over the
+# repetitions, and checks that the lab's rows hold every program's tables.
 #
 #   bench/lab_sweep.sh [REPETITIONS [SEEDS]]
 #
@@ -35,7 +36,7 @@ for ((i = 0; i < repetitions; ++i)); do
   for ((seed = 1; seed <= seeds; ++seed)); do "$program" -r -e -s "$seed" > "run$seed.txt"; done
   processes+=("$(elapsed_ms "$start")")
   start=$(now_ns)
-  "$lab" --random 10 --seeds "1-$seeds" --out sweep.csv
+  "$lab" --jobs 1 --random 10 --seeds "1-$seeds" --out sweep.csv
   one_process+=("$(elapsed_ms "$start")")
 done
 

@@ -10,6 +10,7 @@
 #include "option_reader.h"
 #include "printable_text.h"
 #include "random_stream.h"
+#include "usable_cores.h"
 
 const char* const LAB_USAGE =
     "Usage: ipdlogic-lab [OPTIONS] [FILE...]\n"
@@ -36,6 +37,7 @@ const char* const LAB_USAGE =
     "  --every K           record generations 0, K, 2K, ... and the last (1 to 1000000; default 1)\n"
     "  --out FILE          write the CSV to FILE and the run's parameters to FILE.json\n"
     "                      (default: CSV on standard output, parameters on standard error)\n"
+    "  --jobs N            seeds run at once (1 to 1024; default: the cores this process may use)\n"
     "  --help              this text\n"
     "  --version           the version\n";
 
@@ -106,7 +108,7 @@ constexpr Option_Spec OPTIONS[] = {
     {"--rounds", true, false}, {"--payoffs", true, false},     {"--mutation", true, false}, {"--noise", true, false},
     {"--every", true, false},  {"--out", true, false},         {"--selection", true, false}, {"--elite", true, false},
     {"--crossover", true, false}, {"--continuation", true, false}, {"--until-fixed", false, false},
-    {"--help", false, false},  {"--version", false, false},
+    {"--jobs", true, false},   {"--help", false, false},  {"--version", false, false},
 };
 
 void apply(Lab_Options& options, std::string_view name, const std::string& value) {
@@ -142,7 +144,8 @@ void apply(Lab_Options& options, std::string_view name, const std::string& value
   else if (option == "--out") {
     if (value.empty()) error("--out: the file name is empty");
     options.out = value == "-" ? "" : value;
-  }
+  } else if (option == "--jobs")
+    options.jobs = whole_option(option, value, 1, MAX_JOBS);
 }
 
 void check_combinations(Lab_Options& options, const Option_Reader& reader) {
@@ -174,6 +177,8 @@ Lab_Options parse_lab_options(int argc, char** argv) {
     }
   }
   check_combinations(options, reader);
+  if (!was_given(reader, "--jobs")) options.jobs = std::min(usable_cores(), MAX_JOBS);
+  options.jobs = static_cast<int32_t>(std::min<int64_t>(options.jobs, count_seeds(options.seeds)));
   return options;
 }
 

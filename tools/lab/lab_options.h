@@ -15,6 +15,7 @@ constexpr int32_t MAX_GENERATIONS = 1000000;
 constexpr int32_t MAX_ROUNDS = 100;
 // The cap of a tournament of drawn length, unless --rounds says otherwise.
 constexpr int32_t CONTINUATION_ROUNDS = 100;
+constexpr int32_t MAX_JOBS = 1024;
 
 struct Lab_Options {
   std::vector<std::string> files;  // formula files named as arguments
@@ -30,6 +31,9 @@ struct Lab_Options {
   double continuation = NO_CONTINUATION;
   bool until_fixed = false;
   std::string out;  // empty for standard output
+  // The seeds run at once: --jobs, or else the cores the process may use;
+  // never more than the seeds.
+  int32_t jobs = 1;
   bool help = false;
   bool version = false;
   std::vector<std::string> arguments;  // the command line as given, for the record

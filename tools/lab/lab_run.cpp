@@ -15,6 +15,7 @@
 #include "row_output.h"
 #include "run/run_loop.h"
 #include "run_record.h"
+#include "seed_pool.h"
 #include "text_bytes.h"
 
 namespace {
@@ -51,14 +52,11 @@ int32_t fill_population(const Lab_Options& options, const Read_Population& read,
   return read.pop;
 }
 
-// What the runs share: where rows go, the progress, the history and
-// results tables, made once and reused by every run, and how the runs of
-// --until-fixed ended.
+// One run's record: its seed, the rows of the generation just recorded, and
+// the history and results tables its generations reuse.
 struct Recorder {
   const Lab_Options& options;
-  Row_Output& output;
-  Progress& progress;
-  Fixation_Summary& fixation;
+  const Seed_Sink& sink;
   int32_t seed = 0;
   std::string rows;
   History history;
@@ -81,9 +79,9 @@ void record_generation(void* context, int32_t generation, const Run_State& state
       append_csv_row(recorder.rows, recorder.seed, generation, player, csv_text_field(format_Formula(formula)),
                      size_Formula(formula), state.results[player], rounds, state.lineage->of_player[player]);
     }
-    add_rows(recorder.output, recorder.rows);
+    recorder.sink.rows(recorder.sink.context, recorder.rows);
   }
-  advance_progress(recorder.progress, generation + 1);
+  recorder.sink.generation_done(recorder.sink.context);
 }
 
 Run_Parameters run_parameters(const Lab_Options& options) {
@@ -104,33 +102,73 @@ Run_Fixation fixation_of(int32_t seed, const Run_Outcome& outcome, const Run_Sta
   return run;
 }
 
-void run_seed(Recorder& recorder, const Read_Population& read, int32_t seed) {
+// One seed's run, whole in itself: it seeds this thread's stream, makes its
+// population and its tables, and hands its rows to `sink`. Runs on several
+// threads share only the options and the formulae read, which they read.
+// Returns how it ended.
+Run_Fixation run_seed(const Lab_Options& options, const Read_Population& read, int32_t seed, const Seed_Sink& sink) {
   seed_random(seed);
-  recorder.seed = seed;
+  Recorder recorder{options, sink, seed, {}, History{}, std::vector<Result>(MAX_POP)};
   Run_Population population;
   Lineage_Book lineage;
   Run_State state{&recorder.history, recorder.results.data(), population.formulae.data(),
-                  fill_population(recorder.options, read, population), &lineage};
+                  fill_population(options, read, population), &lineage};
   start_lineage(lineage, state.pop);
   const Run_Outcome outcome =
-      run_generations(run_parameters(recorder.options), state, Run_Observer{&recorder, nullptr, record_generation});
-  if (recorder.options.until_fixed) recorder.fixation.runs.push_back(fixation_of(seed, outcome, state));
-  finish_run(recorder.progress);
+      run_generations(run_parameters(options), state, Run_Observer{&recorder, nullptr, record_generation});
+  return fixation_of(seed, outcome, state);
+}
+
+// The sweep: seed number k of the list is the k-th run. With --until-fixed,
+// how each run ended, in the place of its number, so that runs on several
+// threads never share one.
+struct Sweep {
+  const Lab_Options& options;
+  const Read_Population& read;
+  Row_Output& output;
+  Progress& progress;
+  std::vector<Run_Fixation> ended;
+  std::vector<uint8_t> has_ended;
+};
+
+void run_listed_seed(void* context, int64_t index, const Seed_Sink& sink) {
+  Sweep& sweep = *static_cast<Sweep*>(context);
+  Run_Fixation ended = run_seed(sweep.options, sweep.read, seed_at(sweep.options.seeds, index), sink);
+  if (!sweep.options.until_fixed) return;
+  sweep.ended[static_cast<size_t>(index)] = std::move(ended);
+  sweep.has_ended[static_cast<size_t>(index)] = 1;
+}
+
+void write_rows(void* context, std::string_view rows) { add_rows(static_cast<Sweep*>(context)->output, rows); }
+
+void count_generation(void* context) { advance_progress(static_cast<Sweep*>(context)->progress); }
+
+// The runs that ended, in order, up to the first that did not (one that
+// failed, or one after it).
+void gather_fixation(Sweep& sweep, Fixation_Summary& fixation) {
+  for (size_t i = 0; i < sweep.ended.size() && sweep.has_ended[i]; ++i) fixation.runs.push_back(std::move(sweep.ended[i]));
 }
 
 void run_seeds(const Lab_Options& options, const Read_Population& read, Row_Output& output,
                Fixation_Summary& fixation) {
   const bool rows_on_terminal = isatty(output.fd) == 1;
-  Progress progress = start_progress(count_seeds(options.seeds), options.generations, rows_on_terminal);
-  Recorder recorder{options, output, progress, fixation, 0, {}, History{}, std::vector<Result>(MAX_POP)};
+  const int64_t runs = count_seeds(options.seeds);
+  Progress progress = start_progress(runs, options.generations, rows_on_terminal);
+  Sweep sweep{options, read, output, progress, {}, {}};
+  if (options.until_fixed) {
+    sweep.ended.resize(static_cast<size_t>(runs));
+    sweep.has_ended.assign(static_cast<size_t>(runs), 0);
+  }
   try {
-    for (Seed_Range range : options.seeds)
-      for (int64_t seed = range.first; seed <= range.last; ++seed) run_seed(recorder, read, static_cast<int32_t>(seed));
+    run_seed_pool(Seed_Pool_Plan{count_seeds(options.seeds), options.jobs}, Seed_Runner{&sweep, run_listed_seed},
+                  Seed_Sink{&sweep, write_rows, count_generation});
   } catch (...) {
     end_progress(progress);
+    gather_fixation(sweep, fixation);
     throw;
   }
   end_progress(progress);
+  gather_fixation(sweep, fixation);
 }
 
 // With --until-fixed the record says how the runs ended, so it is written

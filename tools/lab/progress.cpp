@@ -25,9 +25,11 @@ double seconds_since(const Progress& progress) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - progress.start).count();
 }
 
-void draw(Progress& progress, int32_t generation) {
-  std::string line =
-      progress_line(progress.run, progress.runs, generation, progress.generations, seconds_since(progress));
+// The run that the last generation done belongs to, and how far it is.
+void draw(Progress& progress) {
+  const int64_t run = progress.done > 0 ? (progress.done - 1) / progress.generations : 0;
+  const auto generation = static_cast<int32_t>(progress.done - run * progress.generations);
+  std::string line = progress_line(run, progress.runs, generation, progress.generations, seconds_since(progress));
   std::fprintf(stderr, "\r%s\033[K", line.c_str());
   std::fflush(stderr);
   progress.drawn = std::chrono::steady_clock::now();
@@ -64,14 +66,13 @@ Progress start_progress(int64_t runs, int32_t generations, bool rows_on_terminal
   return progress;
 }
 
-void advance_progress(Progress& progress, int32_t generation) {
-  if (progress.shown && std::chrono::steady_clock::now() - progress.drawn >= REDRAW_EVERY) draw(progress, generation);
-}
-
-void finish_run(Progress& progress) {
-  // The last run's end is always drawn: the bar stays at 100%.
-  if (progress.shown && progress.run + 1 == progress.runs) draw(progress, progress.generations);
-  ++progress.run;
+void advance_progress(Progress& progress) {
+  ++progress.done;
+  if (!progress.shown) return;
+  // The last generation is always drawn: the bar stays at 100%.
+  if (progress.done == progress.runs * progress.generations ||
+      std::chrono::steady_clock::now() - progress.drawn >= REDRAW_EVERY)
+    draw(progress);
 }
 
 void end_progress(Progress& progress) {

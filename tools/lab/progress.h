@@ -12,7 +12,7 @@ struct Progress {
   bool shown = false;  // standard error is a terminal
   int64_t runs = 0;
   int32_t generations = 0;  // per run
-  int64_t run = 0;          // runs finished
+  int64_t done = 0;         // generations done, of every run together
   std::chrono::steady_clock::time_point start;
   std::chrono::steady_clock::time_point drawn;  // last redrawn
   bool drawing = false;                         // a bar stands on the line
@@ -20,11 +20,10 @@ struct Progress {
 
 Progress start_progress(int64_t runs, int32_t generations, bool rows_on_terminal);
 
-// Called after each generation: `generations_done` of the current run.
-void advance_progress(Progress& progress, int32_t generations_done);
-
-// After a run.
-void finish_run(Progress& progress);
+// Called after each generation of any run. Runs on several threads count
+// together: the bar shows as many runs and generations done as they have
+// done between them.
+void advance_progress(Progress& progress);
 
 // Ends the bar's line, so that whatever follows starts a line of its own.
 void end_progress(Progress& progress);

@@ -1,7 +1,9 @@
 // The parameters of a lab run, kept beside its data as JSON: every option's
 // value, the population's source and the version, so that the data is never
 // separated from how it was made. With --until-fixed, also how each run
-// ended: whether it fixed, on which formula, and when.
+// ended: whether it fixed, on which formula, and when. The number of seeds
+// run at once, "jobs", does not change the data: runs that differ in it
+// alone differ in it and in their arguments.
 #pragma once
 
 #include <cstdint>

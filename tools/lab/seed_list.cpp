@@ -64,3 +64,13 @@ int64_t count_seeds(const std::vector<Seed_Range>& seeds) {
   for (Seed_Range range : seeds) count += int64_t{range.last} - range.first + 1;
   return count;
 }
+
+int32_t seed_at(const std::vector<Seed_Range>& seeds, int64_t index) {
+  for (Seed_Range range : seeds) {
+    const int64_t length = int64_t{range.last} - range.first + 1;
+    if (index < length) return static_cast<int32_t>(range.first + index);
+    index -= length;
+  }
+  error("seed number " + std::to_string(index) + " is past the seeds");
+}
+

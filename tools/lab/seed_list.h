@@ -20,3 +20,8 @@ std::vector<Seed_Range> parse_seed_list(const std::string& text);
 
 // The number of runs the ranges make.
 int64_t count_seeds(const std::vector<Seed_Range>& seeds);
+
+// The seed of run number `index` (from 0), in the order given; `index` is
+// below count_seeds.
+int32_t seed_at(const std::vector<Seed_Range>& seeds, int64_t index);
+

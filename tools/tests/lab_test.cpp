@@ -8,6 +8,7 @@
 #include "progress.h"
 #include "seed_list.h"
 #include "text_bytes.h"
+#include "usable_cores.h"
 
 namespace {
 
@@ -93,6 +94,19 @@ TEST(LabOptions, BadValuesSayWhatIsAllowed) {
   EXPECT_EQ(refusal({"--help=all"}), "--help takes no value");
 }
 
+TEST(LabOptions, JobsAreOneTo1024AndNeverMoreThanTheSeeds) {
+  EXPECT_EQ(parse({"--jobs", "3", "--seeds", "1-10"}).jobs, 3);
+  EXPECT_EQ(parse({"--jobs=1024", "--seeds", "0-5000"}).jobs, 1024);
+  EXPECT_EQ(parse({"--jobs", "8", "--seeds", "4,9-10"}).jobs, 3);
+  EXPECT_EQ(parse({"--jobs", "8"}).jobs, 1) << "the one default seed";
+  // By default, the cores this process may use.
+  EXPECT_EQ(parse({"--seeds", "1-2000"}).jobs, std::min(usable_cores(), 1024));
+  EXPECT_GE(usable_cores(), 1);
+  for (const char* bad : {"0", "1025", "-1", "x", "", "2.5", " 2", "99999999999"})
+    EXPECT_EQ(refusal({"--jobs", bad}), std::string("--jobs: '") + bad + "' is not a whole number from 1 to 1024");
+  EXPECT_EQ(refusal({"--jobs", "2", "--jobs", "2"}), "--jobs is given more than once");
+}
+
 TEST(LabOptions, TextFromTheCommandLineIsEscapedInMessages) {
   EXPECT_EQ(refusal({"--rounds", "\x1b[2J"}), "--rounds: '\\x1b[2J' is not a whole number from 1 to 100");
   EXPECT_EQ(refusal({"--noise", "0.5\n"}), "--noise: '0.5\\x0a' is not a number from 0 to 1");
@@ -166,6 +180,14 @@ TEST(SeedList, ValuesAndRangesInTheOrderGiven) {
   EXPECT_EQ(seeds.front().first, 10);
   EXPECT_EQ(seeds.back().last, 2147483647);
   EXPECT_EQ(count_seeds(parse_seed_list("0-2147483647")), 2147483648);
+}
+
+TEST(SeedList, RunsAreNumberedInTheOrderGiven) {
+  const std::vector<Seed_Range> seeds = parse_seed_list("10-12,1,5-6,2147483647");
+  std::vector<int32_t> listed;
+  for (int64_t index = 0; index < count_seeds(seeds); ++index) listed.push_back(seed_at(seeds, index));
+  EXPECT_EQ(listed, (std::vector<int32_t>{10, 11, 12, 1, 5, 6, 2147483647}));
+  EXPECT_EQ(seed_at(parse_seed_list("0-2147483647"), 2147483647), 2147483647);
 }
 
 TEST(SeedList, BadListsAreRefused) {

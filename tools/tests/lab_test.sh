@@ -123,7 +123,7 @@ every once.csv "rounds == 1" "--continuation 0: one round"
 every plain.csv "mutated == \"0\" && ((gen == 0) == (parent2 == \"\"))" "defaults: every child crossed, none mutated"
 
 # The parameters: FILE.json beside the data, or a line on standard error.
-"$lab" --random 4 --seeds 1-3,7 --generations 2 --mutation 0.125 --out kept.csv > kept.out 2> kept.err
+"$lab" --random 4 --seeds 1-3,7 --generations 2 --mutation 0.125 --jobs 3 --out kept.csv > kept.out 2> kept.err
 [ -s kept.out ] && fail "--out: standard output not empty"
 [ -s kept.err ] && fail "--out: standard error not empty: $(cat kept.err)"
 # The record is one line of JSON in a fixed form; the tool's own path, the
@@ -131,10 +131,10 @@ every plain.csv "mutated == \"0\" && ((gen == 0) == (parent2 == \"\"))" "default
 version=$("$lab" --version | cut -d' ' -f2)
 record() { sed 's/"arguments": \["[^"]*"/"arguments": [LAB/' "$1"; }
 expected='{"program": "ipdlogic-lab", "version": "'$version'", "arguments": [LAB, "--random", "4", "--seeds", "1-3,7",'
-expected+=' "--generations", "2", "--mutation", "0.125", "--out", "kept.csv"], "population": {"source": "random",'
-expected+=' "players": 4}, "seeds": [[1, 3], [7, 7]], "runs": 4, "generations": 2, "rounds": 50, "payoffs": {"T": 5,'
-expected+=' "R": 3, "P": 1, "S": 0}, "mutation": 0.125, "noise": 0, "every": 1, "out": "kept.csv", "selection": "roulette",'
-expected+=' "elite": 0, "crossover": 1, "continuation": null, "until_fixed": false}'
+expected+=' "--generations", "2", "--mutation", "0.125", "--jobs", "3", "--out", "kept.csv"], "population":'
+expected+=' {"source": "random", "players": 4}, "seeds": [[1, 3], [7, 7]], "runs": 4, "generations": 2, "rounds": 50,'
+expected+=' "payoffs": {"T": 5, "R": 3, "P": 1, "S": 0}, "mutation": 0.125, "noise": 0, "every": 1, "out": "kept.csv",'
+expected+=' "selection": "roulette", "elite": 0, "crossover": 1, "continuation": null, "until_fixed": false, "jobs": 3}'
 [ "$(record kept.csv.json)" = "$expected" ] || fail "--out: FILE.json: $(cat kept.csv.json)"
 [ "$(wc -l < kept.csv.json)" = 1 ] || fail "--out: FILE.json is not one line"
 "$lab" --generations 1 "$cooperate" > piped.csv 2> piped.json || fail "standard output: status"
