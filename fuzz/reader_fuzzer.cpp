@@ -11,6 +11,7 @@
 
 #include "error.h"
 #include "evolve/breeding.h"
+#include "evolve/crossover.h"
 #include "evolve/mutation.h"
 #include "evolve/repair.h"
 #include "formula/notation_printer.h"
