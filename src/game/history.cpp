@@ -50,6 +50,7 @@ void add_action(History& history, agent player1, agent player2, int32_t time, in
   if (player1 == player2) error("adding action versus self");
   if (time >= HISTORY_TIMES || !in_table(player1) || !in_table(player2)) error("adding action outside the history");
   make_slots(history, time);
+  if (time == history.playing) history.round_extent = MAX_POP;  // recorded past record_moves: turn it all
   set_player(history.by[time * MAX_POP + player1], player2, action != 0);
   set_player(history.against[time * MAX_POP + player2], player1, action != 0);
   if (player1 == 0 && player2 == 1) history.played[time] = true;
@@ -64,15 +65,50 @@ int32_t rounds_recorded(const History& history) {
 void start_round(History& history, int32_t time) {
   make_slots(history, time);
   history.playing = time;
+  history.round_extent = 0;
 }
+
+namespace {
+
+// One past the highest player of a set (0 for none).
+int32_t extent_of(Mask players) {
+  if (players.high) return 128 - __builtin_clzll(players.high);
+  return players.low ? 64 - __builtin_clzll(players.low) : 0;
+}
+
+// The round's `against` plane from its `by` plane when its moves were
+// recorded for players 0 to n - 1 only: everyone else's rows and columns
+// are as a fresh slot has them, everybody but the player itself, so only
+// the first n rows of `against` change, and each is gathered bit by bit.
+void turn_small_round(History& history, int32_t n) {
+  const Mask* by = by_plane(history, history.playing);
+  Mask* against = history.against.data() + history.playing * MAX_POP;
+  for (int32_t b = 0; b < n; ++b) {
+    Mask column = ~first_players(n) & ~player_bit(b);
+    for (int32_t a = 0; a < n; ++a)
+      if (has_player(by[a], b)) column = column | player_bit(a);
+    against[b] = column;
+  }
+}
+
+// Past this many players the whole plane is transposed at once.
+constexpr int32_t SMALL_ROUND = 40;
+
+}  // namespace
 
 void record_moves(History& history, agent row, Mask opponents, Mask moves) {
   Mask& by = history.by[history.playing * MAX_POP + row];
   by = (by & ~opponents) | (moves & opponents);
+  history.round_extent = std::max({history.round_extent, row + 1, extent_of(opponents)});
   if (row == 0 && has_player(opponents, 1)) history.played[history.playing] = true;
 }
 
 void finish_round(History& history) {
+  if (history.round_extent <= SMALL_ROUND) {
+    turn_small_round(history, history.round_extent);
+    history.playing = -1;
+    return;
+  }
   Mask sets[128];
   const Mask* by = by_plane(history, history.playing);
   std::copy(by, by + MAX_POP, sets);

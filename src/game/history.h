@@ -24,8 +24,11 @@ struct History {
   int32_t times = 0;
   std::vector<Mask> by;       // by[time * MAX_POP + a]: bit b
   std::vector<Mask> against;  // against[time * MAX_POP + b]: bit a
-  // The round being played, whose moves go into `by` only until it ends.
+  // The round being played, whose moves go into `by` only until it ends,
+  // and the players its moves were recorded for so far: 0 to one below
+  // `round_extent`, as deciding players and as opponents.
   int32_t playing = -1;
+  int32_t round_extent = 0;
   // Whether player 0's move against player 1 was recorded at each time:
   // the mark of a round that was played.
   std::array<bool, HISTORY_TIMES> played{};

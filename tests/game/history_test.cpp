@@ -59,6 +59,36 @@ TEST(History, RoundBeingPlayed) {
   EXPECT_TRUE(has_player(lookup_defections(h, EVERY_PLAYER, 2, 0), 3));
 }
 
+// A round's other plane is made whole whatever the size of the round: a
+// few players (where only their rows are turned) or many, and also when a
+// move of the round went in by add_action while it was being played.
+TEST(History, RoundsOfEverySizeTurnAlike) {
+  for (int32_t players : {2, 3, 39, 40, 41, 64, 65, 100}) {
+    Test_History played, added;
+    start_round(played.data(), 1);
+    uint64_t bits = 0x9e3779b97f4a7c15ull * static_cast<uint64_t>(players);
+    for (agent row = 0; row < players; ++row) {
+      Mask opponents = first_players(players) & ~player_bit(row);
+      Mask moves = NO_PLAYERS;
+      for (agent column = 0; column < players; ++column) {
+        bits = bits * 6364136223846793005ull + 1442695040888963407ull;
+        if (column == row || (bits >> 63) == 0) continue;
+        moves = moves | player_bit(column);
+      }
+      record_moves(played.data(), row, opponents, moves);
+      for (agent column = 0; column < players; ++column)
+        if (column != row) add_action(added.data(), row, column, 1, has_player(moves, column) ? DEFECT : COOPERATE);
+    }
+    if (players == 41) add_action(played.data(), 70, 3, 1, COOPERATE);  // past the players recorded
+    if (players == 41) add_action(added.data(), 70, 3, 1, COOPERATE);
+    finish_round(played.data());
+    for (agent b = 0; b < MAX_POP; ++b)
+      EXPECT_TRUE(lookup_defections(played.data(), EVERY_PLAYER, b, 1) ==
+                  lookup_defections(added.data(), EVERY_PLAYER, b, 1))
+          << players << " players, against " << b;
+  }
+}
+
 TEST(History, LookupsBeyondTheTableReadAsDefection) {
   Test_History history;
   add_action(history.data(), 0, 1, 100, COOPERATE);
