@@ -13,24 +13,6 @@
 
 namespace {
 
-struct Population {
-  std::vector<Formula*> formulae;
-  explicit Population(const std::vector<std::string>& texts) {
-    for (const std::string& text : texts) formulae.push_back(parse(text).release());
-  }
-  ~Population() {
-    for (Formula* formula : formulae) free_Formula(formula);
-  }
-  int32_t pop() const { return static_cast<int32_t>(formulae.size()); }
-  std::string printed(int32_t player) const { return format_Formula(formulae[player]); }
-};
-
-std::vector<Result> scores(const std::vector<int32_t>& values) {
-  std::vector<Result> results(MAX_POP);
-  for (size_t i = 0; i < values.size(); ++i) results[i].score = values[i];
-  return results;
-}
-
 // Lineages whose ids are ten times the player's number plus 7.
 Lineage_Book numbered_book(int32_t pop) {
   Lineage_Book book;

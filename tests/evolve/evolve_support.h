@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "formula/scope.h"
+#include "game/results.h"
 #include "test_support.h"
 
 inline Scope fresh_agents() { return "rc"; }
@@ -48,4 +49,26 @@ inline int32_t seed_where(const std::function<bool(int32_t)>& wanted, int32_t fr
   int32_t seed = from;
   while (!wanted(Draw_Predictor(seed).next())) ++seed;
   return seed;
+}
+
+// A population of trees read from texts, released with it.
+struct Population {
+  std::vector<Formula*> formulae;
+  explicit Population(const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) formulae.push_back(parse(text).release());
+  }
+  ~Population() {
+    for (Formula* formula : formulae) free_Formula(formula);
+  }
+  Population(const Population&) = delete;
+  Population& operator=(const Population&) = delete;
+  int32_t pop() const { return static_cast<int32_t>(formulae.size()); }
+  std::string printed(int32_t player) const { return format_Formula(formulae[player]); }
+};
+
+// A results table whose players score the given values, the rest 0.
+inline std::vector<Result> scores(const std::vector<int32_t>& values) {
+  std::vector<Result> results(MAX_POP);
+  for (size_t i = 0; i < values.size(); ++i) results[i].score = values[i];
+  return results;
 }

@@ -5,16 +5,6 @@
 
 #include "evolve/evolve_support.h"
 
-namespace {
-
-std::vector<Result> scores(const std::vector<int32_t>& values) {
-  std::vector<Result> results(MAX_POP);
-  for (size_t i = 0; i < values.size(); ++i) results[i].score = values[i];
-  return results;
-}
-
-}  // namespace
-
 TEST(ChooseParent, SingleDrawModuloTotal) {
   std::vector<Result> results = scores({0, 3, 0, 5});
   for (int32_t seed = 1; seed < 100; ++seed) {
