@@ -590,33 +590,37 @@ Mask query_value(Query_Tables& tables, int32_t root, const Query_Context& contex
   return answer;
 }
 
-void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses,
-                          const std::vector<int32_t>& queries) {
-  const size_t nodes = plan.nodes.size();
-  tables.plan = &plan;
-  tables.kept.assign(nodes, 0);
-  tables.kept_round.assign(nodes, INT32_MIN);
-  tables.kept_at.assign(nodes, 0);
-  tables.answer_batch.assign(nodes, 0);
-  tables.answer_values.assign(nodes * MAX_TABLE_VARIABLES, 0);
-  tables.answer.assign(nodes, NO_PLAYERS);
-  tables.round = INT32_MIN;
-  // Only the nodes of the queries asked for are ever worked out (a query
-  // found too large leaves nodes in the plan that nothing asks for).
-  std::vector<bool> reached(nodes, false);
+namespace {
+
+// The nodes the queries asked for reach: only they are ever worked out (a
+// query found too large leaves nodes in the plan that nothing asks for).
+std::vector<bool> reached_nodes(const Query_Plan& plan, const std::vector<int32_t>& queries) {
+  std::vector<bool> reached(plan.nodes.size(), false);
   for (int32_t root : queries) reached[root] = true;
-  for (size_t i = nodes; i-- > 0;)
+  for (size_t i = plan.nodes.size(); i-- > 0;)
     if (reached[i])
       for (int32_t c = 0; c < plan.nodes[i].child_count; ++c) reached[children_of(plan, plan.nodes[i])[c]] = true;
-  std::vector<int64_t> size(nodes, 1);
-  for (size_t i = 0; i < nodes; ++i) {
+  return reached;
+}
+
+// The sets of each reached node's table.
+std::vector<int64_t> table_sizes(const Query_Plan& plan, const std::vector<bool>& reached) {
+  std::vector<int64_t> size(plan.nodes.size(), 1);
+  for (size_t i = 0; i < plan.nodes.size(); ++i) {
     const Query_Node& node = plan.nodes[i];
     for (int32_t v = 0; reached[i] && v + 1 < node.free_count; ++v)
       size[i] *= is_time_variable(free_variables(plan, node)[v]) ? plan.times : plan.pop;
   }
-  // Parents come after their children in the plan: walking it backwards,
-  // count how often each node is worked out in a round, and keep those that
-  // do not depend on the deciding player but are worked out more than once.
+  return size;
+}
+
+// Parents come after their children in the plan: walking it backwards,
+// count how often each node is worked out in a round, and keep those that
+// do not depend on the deciding player but are worked out more than once;
+// count witnesses where that pays. Returns the sets kept for the round.
+int64_t choose_kept(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses,
+                    const std::vector<bool>& reached, const std::vector<int64_t>& size) {
+  const size_t nodes = plan.nodes.size();
   std::vector<int64_t> demand(uses.begin(), uses.end());
   demand.resize(nodes, 0);
   int64_t kept_sets = 0;
@@ -632,10 +636,21 @@ void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const st
     tables.counted[i] = reached[i] && demand[i] >= 2 && countable(plan, plan.nodes[i], tables.kept);
     if (tables.counted[i]) kept_sets += 2 * size[i];
   }
-  // What working a node out needs on the scratch stack, its own table and
-  // its parts'.
+  return kept_sets;
+}
+
+struct Scratch_Need {
+  int64_t sets = 0;    // the most the scratch stack holds at once
+  int64_t deepest = 1;  // the deepest nesting of nodes worked out
+};
+
+// What working a node out needs on the scratch stack, its own table and
+// its parts'.
+Scratch_Need scratch_need(const Query_Tables& tables, const Query_Plan& plan, const std::vector<bool>& reached,
+                          const std::vector<int64_t>& size) {
+  const size_t nodes = plan.nodes.size();
   std::vector<int64_t> peak(nodes, 0), depth(nodes, 1);
-  int64_t scratch_sets = 0, deepest = 1;
+  Scratch_Need need;
   for (size_t i = 0; i < nodes; ++i) {
     if (!reached[i]) continue;
     const Query_Node& node = plan.nodes[i];
@@ -646,14 +661,34 @@ void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const st
       depth[i] = std::max(depth[i], depth[child] + 1);
     }
     peak[i] = (tables.kept[i] ? 0 : size[i]) + parts;
-    scratch_sets = std::max(scratch_sets, peak[i]);
-    deepest = std::max(deepest, depth[i]);
+    need.sets = std::max(need.sets, peak[i]);
+    need.deepest = std::max(need.deepest, depth[i]);
   }
+  return need;
+}
+
+}  // namespace
+
+void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses,
+                          const std::vector<int32_t>& queries) {
+  const size_t nodes = plan.nodes.size();
+  tables.plan = &plan;
+  tables.kept.assign(nodes, 0);
+  tables.kept_round.assign(nodes, INT32_MIN);
+  tables.kept_at.assign(nodes, 0);
+  tables.answer_batch.assign(nodes, 0);
+  tables.answer_values.assign(nodes * MAX_TABLE_VARIABLES, 0);
+  tables.answer.assign(nodes, NO_PLAYERS);
+  tables.round = INT32_MIN;
+  const std::vector<bool> reached = reached_nodes(plan, queries);
+  const std::vector<int64_t> size = table_sizes(plan, reached);
+  const int64_t kept_sets = choose_kept(tables, plan, uses, reached, size);
+  const Scratch_Need need = scratch_need(tables, plan, reached, size);
   // The memory of an earlier tournament serves again when it is large enough.
-  for (auto [stack, sets] : {std::pair{&tables.for_round, kept_sets}, std::pair{&tables.scratch, scratch_sets}}) {
+  for (auto [stack, sets] : {std::pair{&tables.for_round, kept_sets}, std::pair{&tables.scratch, need.sets}}) {
     stack->top = 0;
     if (stack->capacity < sets) reserve(*stack, sets);
   }
-  tables.work.reserve(static_cast<size_t>(deepest));
+  tables.work.reserve(static_cast<size_t>(need.deepest));
   tables.predicting.reserve(nodes);
 }
