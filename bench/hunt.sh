@@ -12,7 +12,8 @@
 #   bench/hunt.sh [FIRST LAST TOP [RUNS [WORKLOAD_FILE...]]]
 #
 # Defaults: seeds 1 to 100000, the top 200 by each measure, 3 runs, and
-# bench/hunted.txt.slowest and bench/slow_random.txt.
+# bench/hunted.txt.slowest and bench/slow_random.txt. SEARCH=no skips the
+# search and times the files of the last one.
 set -euo pipefail
 export LC_ALL=C
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,14 +27,16 @@ landed_revision=${LANDED:-7d10e22}
 build="$source_dir/build-bench"
 cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=Release -DIPDLOGIC_TESTS=OFF > /dev/null
 cmake --build "$build" -j2 --target ipdlogic ipdlogic-hunter > /dev/null
-landed_source="$source_dir/build-bench-landed/source"
-[ -d "$landed_source" ] || git -C "$source_dir" worktree add --detach "$landed_source" "$landed_revision" > /dev/null 2>&1
-cmake -S "$landed_source" -B "$source_dir/build-bench-landed/build" -DCMAKE_BUILD_TYPE=Release -DIPDLOGIC_TESTS=OFF > /dev/null
-cmake --build "$source_dir/build-bench-landed/build" -j2 --target ipdlogic > /dev/null
+# One source tree and build per revision compared with.
+landed_dir="$source_dir/build-bench-landed/$landed_revision"
+[ -d "$landed_dir/source" ] || git -C "$source_dir" worktree add --detach "$landed_dir/source" "$landed_revision" > /dev/null 2>&1
+cmake -S "$landed_dir/source" -B "$landed_dir/build" -DCMAKE_BUILD_TYPE=Release -DIPDLOGIC_TESTS=OFF > /dev/null
+cmake --build "$landed_dir/build" -j2 --target ipdlogic > /dev/null
 fast="$build/ipdlogic"
-landed="$source_dir/build-bench-landed/build/ipdlogic"
+landed="$landed_dir/build/ipdlogic"
 
-"$build/bench/ipdlogic-hunter" search "$first" "$last" "$top" "$source_dir/bench/hunted.txt"
+# SEARCH=no times the files of an earlier search again, without searching.
+[ "${SEARCH:-yes}" = no ] || "$build/bench/ipdlogic-hunter" search "$first" "$last" "$top" "$source_dir/bench/hunted.txt"
 files=("$@")
 ((${#files[@]} > 0)) || files=("$source_dir/bench/hunted.txt.slowest" "$source_dir/bench/slow_random.txt")
 

@@ -16,7 +16,7 @@
 # nest, triple, populations, chain and pair, all by default. LANDED names the
 # revision to compare with (default 7d10e22, the landed build before the
 # query tables); LANDED=none leaves it out. Builds into build-bench/ and
-# build-bench-landed/ (release); the substitution program cannot finish the
+# build-bench-landed/REVISION/ (release); the substitution program cannot finish the
 # largest, nest and triple workloads and is left out of them.
 set -euo pipefail
 export LC_ALL=C  # a decimal point in $EPOCHREALTIME
@@ -41,14 +41,14 @@ floor="$build/bench/ipdlogic-floor"
 
 landed=
 if [ "$landed_revision" != none ]; then
-  landed_source="$source_dir/build-bench-landed/source"
-  if [ ! -d "$landed_source" ]; then
-    git -C "$source_dir" worktree add --detach "$landed_source" "$landed_revision" > /dev/null 2>&1
+  # One source tree and build per revision compared with.
+  landed_dir="$source_dir/build-bench-landed/$landed_revision"
+  if [ ! -d "$landed_dir/source" ]; then
+    git -C "$source_dir" worktree add --detach "$landed_dir/source" "$landed_revision" > /dev/null 2>&1
   fi
-  cmake -S "$landed_source" -B "$source_dir/build-bench-landed/build" -DCMAKE_BUILD_TYPE=Release \
-    -DIPDLOGIC_TESTS=OFF > /dev/null
-  cmake --build "$source_dir/build-bench-landed/build" -j2 --target ipdlogic > /dev/null
-  landed="$source_dir/build-bench-landed/build/ipdlogic"
+  cmake -S "$landed_dir/source" -B "$landed_dir/build" -DCMAKE_BUILD_TYPE=Release -DIPDLOGIC_TESTS=OFF > /dev/null
+  cmake --build "$landed_dir/build" -j2 --target ipdlogic > /dev/null
+  landed="$landed_dir/build/ipdlogic"
 fi
 
 work=$(mktemp -d)
