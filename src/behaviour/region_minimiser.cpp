@@ -9,8 +9,8 @@ namespace {
 
 // Prime implicants are given up on beyond these, the region kept as it is:
 // they bound the work of a table whose function has very many of them.
-constexpr size_t MOST_CUBES = 20000;
-constexpr size_t MOST_PRIMES = 2000;
+constexpr size_t MOST_CUBES = 4000;
+constexpr size_t MOST_PRIMES = 500;
 
 using Table = std::vector<uint64_t>;
 
@@ -98,7 +98,16 @@ void for_each_row(const Cube& cube, uint32_t all, Visit visit) {
   } while (subset != 0);
 }
 
-uint64_t key_of(const Cube& cube) { return (uint64_t{cube.care} << 32) | cube.value; }
+// The cubes reordered so that those testing the same variables stand
+// together, by a counting sort on what they test.
+std::vector<Cube> grouped_by_care(const std::vector<Cube>& cubes, uint32_t all) {
+  std::vector<uint32_t> start(size_t{all} + 2, 0);
+  for (const Cube& cube : cubes) ++start[cube.care + 1];
+  for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
+  std::vector<Cube> grouped(cubes.size());
+  for (const Cube& cube : cubes) grouped[start[cube.care]++] = cube;
+  return grouped;
+}
 
 // Quine-McCluskey: merge cubes that differ in one tested variable, level
 // by level; those never merged are the prime implicants. Empty when there
@@ -108,33 +117,36 @@ std::vector<Cube> prime_implicants(const Table& on, const Tabulation& tab) {
   std::vector<Cube> level, primes;
   for (uint32_t row = 0; row <= all; ++row)
     if (row_holds(on, row)) level.push_back({row, all});
+  // The place in the level of each value of the group of cubes testing
+  // the same variables, for the group at hand.
+  std::vector<int32_t> place(size_t{all} + 1, -1);
   while (!level.empty()) {
-    std::vector<uint64_t> keys;
-    for (const Cube& cube : level) keys.push_back(key_of(cube));
-    std::sort(keys.begin(), keys.end());
     std::vector<bool> merged(level.size(), false);
     std::vector<Cube> next;
-    for (size_t i = 0; i < level.size(); ++i) {
-      const Cube& cube = level[i];
-      for (int32_t bit = 0; bit < tab.count; ++bit) {
-        const uint32_t b = uint32_t{1} << bit;
-        if (!(cube.care & b) || (cube.value & b)) continue;
-        const Cube partner{cube.value | b, cube.care};
-        auto at = std::lower_bound(keys.begin(), keys.end(), key_of(partner));
-        if (at == keys.end() || *at != key_of(partner)) continue;
-        merged[i] = true;
-        // Levels hold the cubes in key order, so the partner's place is its key's.
-        merged[static_cast<size_t>(at - keys.begin())] = true;
-        next.push_back({cube.value, cube.care & ~b});
+    for (size_t group = 0; group < level.size();) {
+      size_t end = group;
+      while (end < level.size() && level[end].care == level[group].care) ++end;
+      for (size_t i = group; i < end; ++i) place[level[i].value] = static_cast<int32_t>(i);
+      for (size_t i = group; i < end; ++i) {
+        const Cube& cube = level[i];
+        for (int32_t bit = 0; bit < tab.count; ++bit) {
+          const uint32_t b = uint32_t{1} << bit;
+          if (!(cube.care & b) || (cube.value & b) || place[cube.value | b] < 0) continue;
+          merged[i] = true;
+          merged[static_cast<size_t>(place[cube.value | b])] = true;
+          // A merged cube is made from the merge on its highest untested
+          // variable only, so that it is made once.
+          if ((all & ~cube.care) < b) next.push_back({cube.value, cube.care & ~b});
+        }
+        if (next.size() > MOST_CUBES) return {};
       }
+      for (size_t i = group; i < end; ++i) place[level[i].value] = -1;
+      group = end;
     }
     for (size_t i = 0; i < level.size(); ++i)
       if (!merged[i]) primes.push_back(level[i]);
-    std::sort(next.begin(), next.end(), [](const Cube& a, const Cube& b) { return key_of(a) < key_of(b); });
-    next.erase(std::unique(next.begin(), next.end(), [](const Cube& a, const Cube& b) { return key_of(a) == key_of(b); }),
-               next.end());
-    if (next.size() > MOST_CUBES || primes.size() > MOST_PRIMES) return {};
-    level = std::move(next);
+    if (primes.size() > MOST_PRIMES) return {};
+    level = grouped_by_care(next, all);
   }
   return primes;
 }
