@@ -88,7 +88,10 @@ void summarise(const Formula_Graph& graph, Graph_Node& node, Node_Id self) {
     for (agent player : {node.player1, node.player2})
       if (player != ROW && player != COLUMN) add_letter(node.agent_letters, player);
     if (node.time != PREV_TIME) add_letter(node.time_letters, node.time);
-    if (self != graph.never) node.variables[0] = self, node.variable_count = 1;
+    if (self != graph.never) {
+      node.variables[0] = self;
+      node.variable_count = 1;
+    }
     return;
   }
   const Graph_Node& left = node_of(graph, node.left);
@@ -105,7 +108,8 @@ void summarise(const Formula_Graph& graph, Graph_Node& node, Node_Id self) {
   }
   if (is_quantifier(node.kind)) {
     remove_letter(is_time_quantifier(node.kind) ? node.time_letters : node.agent_letters, node.variable);
-    node.variables[0] = self, node.variable_count = 1;
+    node.variables[0] = self;
+    node.variable_count = 1;
     return;
   }
   add_variables(node, left);
@@ -116,7 +120,7 @@ void summarise(const Formula_Graph& graph, Graph_Node& node, Node_Id self) {
 
 Formula_Graph new_Formula_Graph() {
   Formula_Graph graph;
-  graph.never = NO_NODE;
+  graph.never = NO_NODE;  // while it is made, Drrp is its own variable: undone below
   Formula never_atom{};
   never_atom.type = DEFECTED;
   never_atom.player1 = ROW;

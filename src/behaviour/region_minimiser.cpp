@@ -175,7 +175,10 @@ std::vector<Cube> greedy_cover(const Table& on, const std::vector<Cube>& primes,
       if (taken[i]) continue;
       int64_t rows = 0;
       for_each_row(primes[i], all, [&](uint32_t row) { rows += row_holds(left, row); });
-      if (rows > best_rows) best = i, best_rows = rows;
+      if (rows > best_rows) {
+        best = i;
+        best_rows = rows;
+      }
     }
     if (best == primes.size()) break;
     take(best);

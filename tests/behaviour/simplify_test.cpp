@@ -193,7 +193,7 @@ TEST(Simplify, DeepTextsAtAnyDepth) {
 
 TEST(Simplify, RandomPopulationsPlayAlike) {
   std::mt19937 choices(5);
-  for (int32_t seed = 1; seed <= 120; ++seed) {
+  for (int32_t seed = 1; seed <= 300; ++seed) {
     Population population;
     const int32_t sizes[] = {3, 4, 5, 10, 10, 17};
     fill_random(population, sizes[seed % 6], seed);
