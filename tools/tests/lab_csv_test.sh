@@ -12,6 +12,7 @@ set -u
 lab=$(realpath "$1")
 strategies="$(realpath "$2")/strategies"
 reader=$3
+plot="$(realpath "$2")/tools/plot/ipdlogic-plot"
 read -ra python <<< "${IPDLOGIC_LAB_PYTHON:-/usr/bin/python3}"
 rscript=${IPDLOGIC_LAB_RSCRIPT:-Rscript}
 case "$reader" in
@@ -34,6 +35,12 @@ printf 'D"cp' > quote.txt
 printf 'D,cp|(Dcrp&D\\rp)' > comma.txt
 "$lab" --seeds 1-3 --generations 20 quote.txt comma.txt "$strategies"/*.txt --out load.csv || fail "the run: status"
 rows=$(($(wc -l < load.csv) - 1))
+# A sweep whose runs end led by several behaviours, for the "what won" of the README.
+"$lab" --random 10 --seeds 1-40 --out won.csv || fail "the sweep: status"
+# ipdlogic-plot's leaders, to compare with, when its interpreter is here.
+if [ -x /usr/bin/python3 ]; then
+  "$plot" --winners --csv won.csv > winners.csv || fail "--winners: status"
+fi
 
 if [ "$reader" = pandas ]; then
   "${python[@]}" -c '
@@ -44,14 +51,22 @@ assert list(table.columns) == ("seed,generation,player,formula,size,t,r,p,s,scor
 assert len(table) == int(sys.argv[2]), len(table)
 assert table["formula"][0] == "D\"cp" and table["formula"][1] == "(D,cp|(Dcrp&D\\\\rp))", table["formula"][:2]
 assert str(table["score"].dtype) == "int64" and str(table["simplified_size"].dtype) == "int64"
-# The README: behaviour as text, and "other" for plays_like empty.
-table = pandas.read_csv(sys.argv[1], dtype={"behaviour": str}, keep_default_na=False)
-assert table["behaviour"].str.fullmatch("[0-9a-f]{16}").all()
-last = table[table.generation == table.generation.max()]
+# What won, as the README reads it: behaviour as text, "other" for plays_like empty,
+# the leaders of the runs as ipdlogic-plot --winners has them.
+runs = pandas.read_csv(sys.argv[4], dtype={"behaviour": str}, keep_default_na=False)
+assert runs["behaviour"].str.fullmatch("[0-9a-f]{16}").all()
+last = runs[runs.generation == runs.generation.max()]
 shares = last.plays_like.replace("", "other").value_counts(normalize=True)
-assert abs(shares.sum() - 1) < 1e-9 and "tit_for_tat" in table.plays_like.values, shares
-leaders = last.groupby("seed").plays_like.agg(lambda names: names.mode().iloc[0] or "other")
-assert len(leaders) == 3, leaders' load.csv "$rows" || fail "pandas does not load the CSV"
+assert abs(shares.sum() - 1) < 1e-9 and "tit_for_tat" in runs.plays_like.values, shares
+
+def leader(names):
+    counts = names.value_counts()
+    named = sorted(n for n in counts.index[counts == counts.max()] if n)
+    return named[0] if named else "other"
+
+leaders = last.groupby("seed").plays_like.agg(leader).value_counts()
+winners = pandas.read_csv(sys.argv[3], index_col="plays_like")
+assert leaders.to_dict() == winners.runs.to_dict(), (leaders, winners)' load.csv "$rows" winners.csv won.csv || fail "pandas does not load the CSV"
 else
   "$rscript" -e '
 table <- read.csv("load.csv")
@@ -60,12 +75,22 @@ stopifnot(identical(names(table), c("seed","generation","player","formula","size
                                     "simplified","simplified_size","plays_like","behaviour")))
 stopifnot(nrow(table) == as.integer(commandArgs(TRUE)[1]))
 stopifnot(table$formula[1] == "D\"cp", table$formula[2] == "(D,cp|(Dcrp&D\\\\rp))", is.integer(table$score))
-# The README: behaviour as text, and "other" for plays_like empty.
-table <- read.csv("load.csv", colClasses = c(behaviour = "character"))
-stopifnot(all(grepl("^[0-9a-f]{16}$", table$behaviour)), "tit_for_tat" %in% table$plays_like)
-last <- table[table$generation == max(table$generation), ]
+# What won, as the README reads it, as in pandas.
+runs <- read.csv("won.csv", colClasses = c(behaviour = "character"))
+stopifnot(all(grepl("^[0-9a-f]{16}$", runs$behaviour)), "tit_for_tat" %in% runs$plays_like)
+last <- runs[runs$generation == max(runs$generation), ]
 shares <- prop.table(table(ifelse(last$plays_like == "", "other", last$plays_like)))
-stopifnot(abs(sum(shares) - 1) < 1e-9)' "$rows" ||
+stopifnot(abs(sum(shares) - 1) < 1e-9)
+leader <- function(names) {
+  counts <- table(names)
+  named <- sort(setdiff(names(counts)[counts == max(counts)], ""), method = "radix")
+  if (length(named) > 0) named[1] else "other"
+}
+leaders <- table(tapply(last$plays_like, last$seed, leader))
+if (file.exists("winners.csv")) {
+  winners <- read.csv("winners.csv")
+  stopifnot(identical(as.vector(leaders[winners$plays_like]), winners$runs), sum(leaders) == sum(winners$runs))
+}' "$rows" ||
     fail "R does not load the CSV"
 fi
 
