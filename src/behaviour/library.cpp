@@ -23,9 +23,17 @@ std::vector<Library_Strategy> read_library() {
   return library;
 }
 
+// Owns the library's trees for the life of the process.
+struct Library {
+  std::vector<Library_Strategy> strategies = read_library();
+  ~Library() {
+    for (Library_Strategy& strategy : strategies) free_Formula(strategy.formula);
+  }
+};
+
 }  // namespace
 
 const std::vector<Library_Strategy>& library_strategies() {
-  static const std::vector<Library_Strategy> library = read_library();
-  return library;
+  static const Library library;
+  return library.strategies;
 }

@@ -9,7 +9,7 @@
 
 struct Library_Strategy {
   std::string name;  // the file's name without ".txt"
-  Formula* formula;  // parsed once, never freed, never changed
+  Formula* formula;  // parsed once, never changed, released at exit
 };
 
 // The library in the byte order of its names; made on first use (safely
