@@ -127,7 +127,7 @@ void fill_random(Population& population, int32_t pop, int32_t seed) {
 TEST(Simplify, TitForTatWrittenManyWays) {
   for (const char* text : {"Dcrp", "~~Dcrp", "Dcrp&Dcrp", "Dcrp|Drrp", "Drrp|Dcrp", "AaDcrp", "EaEaDcrp",
                            "(Dcrp&~Drrp)|Dccp", "Dcrp&(Dcrp|Drcp)", "Dcrp|(Dcrp&R0.5)", "A'tDcrp", "Ea(Dcrp&Daap)|Dcrp",
-                           "(Dcrp&Drcp)|(Dcrp&~Drcp)", "~(~Dcrp|Drrp)", "(EaDcap&Dcrp)|(Dcrp&~EaDcap)"})
+                           "(Dcrp&Drcp)|(Dcrp&~Drcp)", "~(~Dcrp|Drrp)", "(EaDcap&Dcrp)|(Dcrp&~EaDcap)", "Ea(Dcrp|Dcap)&Dcrp"})
     EXPECT_EQ(simplified(text), "Dcrp") << text;
 }
 
@@ -148,6 +148,10 @@ TEST(Simplify, DrawsStayInNumberAndOrder) {
   // one nested on the same letter binds nothing and goes.
   EXPECT_EQ(simplified("AaR0.5"), "(AaR0.500000)");
   EXPECT_EQ(simplified("AaEaR0.5"), "(AaR0.500000)");
+  // What the body's letter does not touch comes out, if no draw precedes it.
+  EXPECT_EQ(simplified("Ea(Dcrp|R0.5)"), "(Dcrp|(EaR0.500000))");
+  EXPECT_EQ(simplified("Aa(Dcrp&(Dcap|R0.5))"), "(Dcrp&(Aa(Dcap|R0.500000)))");
+  EXPECT_EQ(simplified("Ea(R0.5|Dcrp)"), "(Ea(R0.500000|Dcrp))");
   // A drawing operand that a constant decides before it is never evaluated.
   EXPECT_EQ(simplified("(Dcrp|~Dcrp)|R0.5"), "(~Drrp)");
   // Only the draw-free operand of an absorption goes.
