@@ -176,6 +176,9 @@ TEST(Simplify, TruthTablesFindSmallForms) {
   EXPECT_EQ(simplified("(Drcp&Dcrp)|(Drcp&~Dcrp)|(~Drcp&Dcrp)"), "(Drcp|Dcrp)");
   EXPECT_EQ(simplified("(Drcp|Dcrp)&(Drcp|~Dcrp)"), "Drcp");
   EXPECT_EQ(simplified("~Drcp&~Dcrp"), "(~(Drcp|Dcrp))");
+  // Shared literals are factored out.
+  EXPECT_EQ(simplified("(Drcp&Dcrp)|(Drcp&Dcrp-1)|(Drcp&Dcrp-2)"), "(Drcp&((Dcrp|Dcrp-1)|Dcrp-2))");
+  EXPECT_EQ(simplified("((Dcrp|Drcp)&(Dcrp|Dcrp-1))&Drcp-1"), "(Drcp-1&((Drcp&Dcrp-1)|Dcrp))");
   // Already as small as its function allows.
   EXPECT_EQ(simplified("(Drcp&Dcrp)|Drcp-1"), "((Drcp&Dcrp)|Drcp-1)");
 }
