@@ -1,7 +1,9 @@
 #include "behaviour/region_minimiser.h"
 
-#include <algorithm>
+#include <cstdint>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "behaviour/boolean_rules.h"
 
