@@ -101,7 +101,9 @@ std::vector<Result> check_population(const Population& population, int32_t seed,
   simple.pop = population.pop;
   for (int32_t i = 0; i < population.pop; ++i) {
     const Formula* formula = population.formulae[static_cast<size_t>(i)];
+    Tree before(copy_Formula(formula));
     Formula* result = simplify_Formula(formula);
+    EXPECT_TRUE(equal_Formula(before.get(), formula));
     simple.formulae[static_cast<size_t>(i)] = result;
     EXPECT_LE(size_Formula(result), size_Formula(formula)) << format_Formula(formula);
     expect_stable(formula, result);
@@ -203,7 +205,7 @@ TEST(Simplify, RandomPopulationsPlayAlike) {
   for (int32_t seed = 1; seed <= 300; ++seed) {
     Population population;
     const int32_t sizes[] = {3, 4, 5, 10, 10, 17};
-    fill_random(population, sizes[seed % 6], seed);
+    fill_random(population, seed % 50 == 0 ? 100 : sizes[seed % 6], seed);
     if (seed % 2) {
       for (int32_t i = 0; i < population.pop; ++i) add_chances(population.formulae[static_cast<size_t>(i)], choices, 4);
     }
@@ -259,4 +261,14 @@ TEST(Simplify, NoisyAndShortTournamentsPlayAlike) {
     for (int32_t i = 0; i < population.pop; ++i) add_chances(population.formulae[static_cast<size_t>(i)], choices, 3);
     check_population(population, seed, Game_Rules{30, 0.1, 0.95});
   }
+}
+
+TEST(Simplify, TreesNoWalkerTakes) {
+  Tree odd = parse("Dcrp&Drcp");
+  odd->right->type = static_cast<Node_Kind>(12);
+  EXPECT_EQ(fatal_message([&] { Tree(simplify_Formula(odd.get())); }), "unknown formula kind while simplifying");
+  Tree cut = parse("~Dcrp");
+  free_Formula(cut->left);
+  cut->left = nullptr;
+  EXPECT_EQ(fatal_message([&] { Tree(simplify_Formula(cut.get())); }), "missing operand while simplifying");
 }
