@@ -1,5 +1,7 @@
 #include "behaviour/boolean_rules.h"
 
+#include <vector>
+
 namespace {
 
 bool draws(const Formula_Graph& graph, Node_Id id) { return node_of(graph, id).draws; }
@@ -60,9 +62,54 @@ Node_Id make_binary(Formula_Graph& graph, Node_Kind kind, Node_Id left, Node_Id 
 Node_Id make_and(Formula_Graph& graph, Node_Id left, Node_Id right) { return make_binary(graph, AND, left, right); }
 Node_Id make_or(Formula_Graph& graph, Node_Id left, Node_Id right) { return make_binary(graph, OR, left, right); }
 
-Node_Id make_quantifier(Formula_Graph& graph, Node_Kind kind, int32_t letter, Node_Id body) {
+namespace {
+
+bool stays_outside(const Formula_Graph& graph, Node_Id operand, Node_Kind kind, int32_t letter) {
+  const Graph_Node& node = node_of(graph, operand);
+  return !node.draws && !names_letter(node, is_time_quantifier(kind), letter);
+}
+
+// A quantifier around a body from which nothing more can be taken out.
+Node_Id bare_quantifier(Formula_Graph& graph, Node_Kind kind, int32_t letter, Node_Id body) {
   if (body == graph.never || body == graph.always) return body;
-  const Graph_Node& node = node_of(graph, body);
-  if (!node.draws && !names_letter(node, is_time_quantifier(kind), letter)) return body;
+  if (stays_outside(graph, body, kind, letter)) return body;
   return intern_inner(graph, kind, body, NO_NODE, letter);
+}
+
+// An operand taken out of a quantifier's body: the connective it was in,
+// and whether it stood on the left.
+struct Taken_Out {
+  Node_Kind connective;
+  Node_Id operand;
+  bool on_left;
+};
+
+}  // namespace
+
+Node_Id make_quantifier(Formula_Graph& graph, Node_Kind kind, int32_t letter, Node_Id body) {
+  // An operand X of the body that draws nothing and does not name the
+  // letter has one value for every candidate: Qa(X op Y) is X op QaY for
+  // either quantifier and either connective, since the range is never
+  // empty and the loop then evaluates Y for the same candidates. X may
+  // stand on the right only when Y draws nothing either, as Y's draws would
+  // otherwise come before X is evaluated.
+  std::vector<Taken_Out> taken;
+  for (;;) {
+    const Graph_Node node = node_of(graph, body);
+    if (!is_binary(node.kind)) break;
+    if (stays_outside(graph, node.left, kind, letter)) {
+      taken.push_back({node.kind, node.left, true});
+      body = node.right;
+    } else if (stays_outside(graph, node.right, kind, letter) && !node_of(graph, node.left).draws) {
+      taken.push_back({node.kind, node.right, false});
+      body = node.left;
+    } else {
+      break;
+    }
+  }
+  Node_Id result = bare_quantifier(graph, kind, letter, body);
+  for (auto it = taken.rbegin(); it != taken.rend(); ++it)
+    result = it->on_left ? make_binary(graph, it->connective, it->operand, result)
+                         : make_binary(graph, it->connective, result, it->operand);
+  return result;
 }

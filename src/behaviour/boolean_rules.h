@@ -15,5 +15,6 @@ Node_Id make_binary(Formula_Graph& graph, Node_Kind kind, Node_Id left, Node_Id 
 
 // A quantifier that binds its letter where it stands, around its body.
 // Ranges are never empty (three players or more), so a constant body is
-// the answer, and so is a draw-free body that does not name the letter.
+// the answer, and so is a draw-free body that does not name the letter;
+// draw-free operands of the body that do not name it are taken out.
 Node_Id make_quantifier(Formula_Graph& graph, Node_Kind kind, int32_t letter, Node_Id body);

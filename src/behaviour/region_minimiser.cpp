@@ -1,7 +1,9 @@
 #include "behaviour/region_minimiser.h"
 
-#include <algorithm>
+#include <cstdint>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "behaviour/boolean_rules.h"
 
@@ -205,20 +207,64 @@ Node_Id product_of(Formula_Graph& graph, const Graph_Node& top, const Cube& cube
   return positive == NO_NODE ? negated : make_and(graph, positive, negated);
 }
 
-// The sum of products of a cover of the rows where `on` holds, or NO_NODE
-// when there are too many prime implicants.
-Node_Id sum_of_products(Formula_Graph& graph, const Graph_Node& top, const Table& on, const Tabulation& tab) {
-  bool any = false;
-  for (uint64_t word : on) any = any || word != 0;
-  if (!any) return graph.never;
-  const std::vector<Cube> primes = prime_implicants(on, tab);
-  if (primes.empty()) return NO_NODE;
-  Node_Id sum = NO_NODE;
-  for (const Cube& cube : greedy_cover(on, primes, tab)) {
-    const Node_Id product = product_of(graph, top, cube, tab.count);
-    sum = sum == NO_NODE ? product : make_or(graph, sum, product);
+Node_Id flat_sum(Formula_Graph& graph, const Graph_Node& top, const std::vector<Cube>& cubes, int32_t count) {
+  Node_Id sum = graph.never;
+  for (const Cube& cube : cubes) {
+    const Node_Id product = product_of(graph, top, cube, count);
+    sum = sum == graph.never ? product : make_or(graph, sum, product);
   }
   return sum;
+}
+
+// The literal most products share, as variable index and wanted value, or
+// -1 when no two share one.
+int32_t most_shared_literal(const std::vector<Cube>& cubes, int32_t count) {
+  int32_t best = -1, best_uses = 1;
+  for (int32_t literal = 0; literal < 2 * count; ++literal) {
+    const uint32_t b = uint32_t{1} << (literal / 2);
+    const uint32_t wanted = (literal % 2) ? b : 0;
+    int32_t uses = 0;
+    for (const Cube& cube : cubes) uses += (cube.care & b) && (cube.value & b) == wanted;
+    if (uses > best_uses) {
+      best = literal;
+      best_uses = uses;
+    }
+  }
+  return best;
+}
+
+// The same sum, factored: the literal most products share is taken out of
+// them, L & (rest of those) | (the others), and so on within both parts.
+// Recursion goes no deeper than the literals of the variables.
+Node_Id factored_sum(Formula_Graph& graph, const Graph_Node& top, const std::vector<Cube>& cubes, int32_t count) {
+  const int32_t literal = most_shared_literal(cubes, count);
+  if (literal < 0) return flat_sum(graph, top, cubes, count);
+  const uint32_t b = uint32_t{1} << (literal / 2);
+  const uint32_t wanted = (literal % 2) ? b : 0;
+  std::vector<Cube> with, without;
+  for (const Cube& cube : cubes) {
+    if ((cube.care & b) && (cube.value & b) == wanted)
+      with.push_back({cube.value & ~b, cube.care & ~b});
+    else
+      without.push_back(cube);
+  }
+  const Node_Id variable = top.variables[static_cast<size_t>(literal / 2)];
+  const Node_Id taken = wanted ? variable : make_not(graph, variable);
+  const Node_Id part = make_and(graph, taken, factored_sum(graph, top, with, count));
+  return without.empty() ? part : make_or(graph, part, factored_sum(graph, top, without, count));
+}
+
+// Two-level forms of the rows where `on` holds, flat and factored, from a
+// cover by prime implicants; none when there are too many of those.
+std::vector<Node_Id> sums_of_products(Formula_Graph& graph, const Graph_Node& top, const Table& on,
+                                      const Tabulation& tab) {
+  bool any = false;
+  for (uint64_t word : on) any = any || word != 0;
+  if (!any) return {graph.never};
+  const std::vector<Cube> primes = prime_implicants(on, tab);
+  if (primes.empty()) return {};
+  const std::vector<Cube> cover = greedy_cover(on, primes, tab);
+  return {flat_sum(graph, top, cover, tab.count), factored_sum(graph, top, cover, tab.count)};
 }
 
 Node_Id smaller(const Formula_Graph& graph, Node_Id current, Node_Id candidate) {
@@ -239,9 +285,9 @@ Node_Id minimise_small_region(Formula_Graph& graph, Node_Id root) {
   Table off = on;
   for (uint64_t& word : off) word = ~word;
   off[tab.words - 1] &= tab.last_mask;
-  Node_Id best = smaller(graph, root, sum_of_products(graph, top, on, tab));
-  const Node_Id complement = sum_of_products(graph, top, off, tab);
-  if (complement != NO_NODE) best = smaller(graph, best, make_not(graph, complement));
+  Node_Id best = root;
+  for (Node_Id form : sums_of_products(graph, top, on, tab)) best = smaller(graph, best, form);
+  for (Node_Id form : sums_of_products(graph, top, off, tab)) best = smaller(graph, best, make_not(graph, form));
   return best;
 }
 

@@ -12,16 +12,20 @@
 // What it does: constants (atoms that never hold among them) and their
 // propagation, double negation, De Morgan where it saves a node, equal,
 // complementary and absorbed operands, quantifiers that bind nothing or
-// whose draw-free body does not name their letter, and, for every
-// draw-free part without quantifiers of at most 12 distinct atoms and
-// quantified subformulae, the smaller of two two-level forms found from its
-// truth table. Parts that draw keep every CHANCE atom that may be
-// evaluated, in its place and order.
+// whose draw-free body does not name their letter, draw-free operands
+// taken out of a quantifier's body when they do not name its letter
+// (Ea(X|Y) is X|EaY), and, for every draw-free part without quantifiers
+// of at most 12 distinct atoms and quantified subformulae, the smallest
+// of the forms found from its truth table: sums of prime implicants, flat
+// or with shared literals factored out, of the function or of its
+// negation. Parts that draw keep every CHANCE atom that may be evaluated,
+// in its place and order.
 //
 // What it does not do: it knows nothing of a population's size or of the
 // history (agent terms that differ are independent even where they might
-// be the same player), moves no quantifier (Ea(X|Y) stays, though it is
-// X|EaY when X does not name a), factors no two-level form, and gives up
-// the table of a part whose function has very many prime implicants. A
-// tree with a node of unknown kind or a missing operand is a fatal error.
+// be the same player), neither swaps nor merges quantifiers (EaX|EaY
+// stays), factors only by shared literals (no exclusive or, no common
+// subformulae), and gives up the table of a part whose function has very
+// many prime implicants. A tree with a node of
+// unknown kind or a missing operand is a fatal error.
 Formula* simplify_Formula(const Formula* formula);
