@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "behaviour_section.h"
 #include "error.h"
 #include "explanation.h"
 #include "findings.h"
@@ -70,6 +71,7 @@ bool explain_file(const std::string& file_name, const Society& society) {
     std::string explanation = explain_Formula(formula.get());
     explanation += society.members.empty() ? "  in a society\n    no strategy library found: name one with --society\n"
                                            : society_play(formula.get(), society);
+    explanation += behaviour_section(formula.get());
     std::fwrite(explanation.data(), 1, explanation.size(), stdout);
   }
   check_standard_output();

@@ -3,6 +3,7 @@
 #include <charconv>
 
 const char* const CSV_HEADER = "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated\n";
+const char* const ANALYSIS_COLUMNS = ",simplified,simplified_size,plays_like,behaviour";
 
 namespace {
 
@@ -16,7 +17,7 @@ void append_number(std::string& out, int64_t value) {
 
 void append_csv_row(std::string& out, int32_t seed, int32_t generation, int32_t player,
                     const std::string& formula_field, int64_t size, const Result& result, int32_t rounds,
-                    const Lineage& lineage) {
+                    const Lineage& lineage, std::string_view more_fields) {
   for (int64_t value : {int64_t{seed}, int64_t{generation}, int64_t{player}}) {
     append_number(out, value);
     out += ',';
@@ -35,5 +36,7 @@ void append_csv_row(std::string& out, int32_t seed, int32_t generation, int32_t 
     out += ',';
     if (parent != NO_PARENT) append_number(out, parent);
   }
-  out += lineage.mutated ? ",1\n" : ",0\n";
+  out += lineage.mutated ? ",1" : ",0";
+  out += more_fields;
+  out += '\n';
 }

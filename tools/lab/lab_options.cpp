@@ -15,7 +15,8 @@
 const char* const LAB_USAGE =
     "Usage: ipdlogic-lab [OPTIONS] [FILE...]\n"
     "Runs ipdlogic's evolution and records every player of every recorded generation as CSV:\n"
-    "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated\n"
+    "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated,\n"
+    "simplified,simplified_size,plays_like,behaviour\n"
     "\n"
     "Population: the formula FILEs, or without any the file names on standard input,\n"
     "or --random N.\n"
@@ -37,6 +38,8 @@ const char* const LAB_USAGE =
     "  --every K           record generations 0, K, 2K, ... and the last (1 to 1000000; default 1)\n"
     "  --out FILE          write the CSV to FILE and the run's parameters to FILE.json\n"
     "                      (default: CSV on standard output, parameters on standard error)\n"
+    "  --no-analysis       leave out the last four columns: each formula simplified, the library strategy\n"
+    "                      it plays like (or empty) and its behaviour's identifier\n"
     "  --jobs N            seeds run at once (1 to 1024; default: the cores this process may use)\n"
     "  --help              this text\n"
     "  --version           the version\n";
@@ -108,6 +111,7 @@ constexpr Option_Spec OPTIONS[] = {
     {"--rounds", true, false}, {"--payoffs", true, false},     {"--mutation", true, false}, {"--noise", true, false},
     {"--every", true, false},  {"--out", true, false},         {"--selection", true, false}, {"--elite", true, false},
     {"--crossover", true, false}, {"--continuation", true, false}, {"--until-fixed", false, false},
+    {"--no-analysis", false, false},
     {"--jobs", true, false},   {"--help", false, false},  {"--version", false, false},
 };
 
@@ -141,6 +145,8 @@ void apply(Lab_Options& options, std::string_view name, const std::string& value
     options.continuation = chance_option(option, value);
   else if (option == "--until-fixed")
     options.until_fixed = true;
+  else if (option == "--no-analysis")
+    options.analysis = false;
   else if (option == "--out") {
     if (value.empty()) error("--out: the file name is empty");
     options.out = value == "-" ? "" : value;

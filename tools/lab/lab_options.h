@@ -30,6 +30,9 @@ struct Lab_Options {
   Dynamics dynamics;  // --selection, --elite, --crossover
   double continuation = NO_CONTINUATION;
   bool until_fixed = false;
+  // Each distinct formula's simplified form and behaviour in the strategy
+  // library as four more columns; --no-analysis leaves them out.
+  bool analysis = true;
   std::string out;  // empty for standard output
   // The seeds run at once: --jobs, or else the cores the process may use;
   // never more than the seeds.

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "analysis_cache.h"
+#include "behaviour/fingerprint.h"
 #include "csv_rows.h"
 #include "evolve/random_formula.h"
 #include "formula/notation_printer.h"
@@ -61,7 +63,14 @@ struct Recorder {
   std::string rows;
   History history;
   std::vector<Result> results;
+  Analysis_Cache* analysis;  // null with --no-analysis
 };
+
+// The row's analysis columns, "" without analysis.
+std::string_view analysis_of(Recorder& recorder, const std::string& canonical, const Formula* formula) {
+  if (!recorder.analysis) return {};
+  return analysis_fields(*recorder.analysis, canonical, formula);
+}
 
 // Generations 0, K, 2K, ... and the run's last, whether the bound or
 // fixation ends it.
@@ -76,9 +85,12 @@ void record_generation(void* context, int32_t generation, const Run_State& state
     const int32_t rounds = rounds_recorded(*state.history);
     for (int32_t player = 0; player < state.pop; ++player) {
       const Formula* formula = state.formulae[player];
-      append_csv_row(recorder.rows, recorder.seed, generation, player, csv_text_field(format_Formula(formula)),
-                     size_Formula(formula), state.results[player], rounds, state.lineage->of_player[player]);
+      const std::string canonical = format_Formula(formula);
+      append_csv_row(recorder.rows, recorder.seed, generation, player, csv_text_field(canonical), size_Formula(formula),
+                     state.results[player], rounds, state.lineage->of_player[player],
+                     analysis_of(recorder, canonical, formula));
     }
+    if (recorder.analysis) end_analysis_generation(*recorder.analysis);
     recorder.sink.rows(recorder.sink.context, recorder.rows);
   }
   recorder.sink.generation_done(recorder.sink.context);
@@ -108,7 +120,10 @@ Run_Fixation fixation_of(int32_t seed, const Run_Outcome& outcome, const Run_Sta
 // Returns how it ended.
 Run_Fixation run_seed(const Lab_Options& options, const Read_Population& read, int32_t seed, const Seed_Sink& sink) {
   seed_random(seed);
-  Recorder recorder{options, sink, seed, {}, History{}, std::vector<Result>(MAX_POP)};
+  Analysis_Cache analysis;
+  analysis.rounds = options.rounds;
+  Recorder recorder{options, sink,  seed, {}, History{}, std::vector<Result>(MAX_POP),
+                    options.analysis ? &analysis : nullptr};
   Run_Population population;
   Lineage_Book lineage;
   Run_State state{&recorder.history, recorder.results.data(), population.formulae.data(),
@@ -189,7 +204,13 @@ int run_lab(const Lab_Options& options) {
   // On standard error the record is one line: with --until-fixed only the
   // final one is written.
   if (!options.until_fixed || !options.out.empty()) write_run_record(options, pop);
-  add_rows(output, CSV_HEADER);
+  std::string header = CSV_HEADER;
+  if (options.analysis) {
+    header.insert(header.size() - 1, ANALYSIS_COLUMNS);
+    // Made before the threads start, then only read by them.
+    prepare_library_fingerprints(options.rounds);
+  }
+  add_rows(output, header);
   Fixation_Summary fixation;
   try {
     run_seeds(options, read, output, fixation);

@@ -109,7 +109,7 @@ std::string run_record_json(const Lab_Options& options, int32_t pop, const Fixat
          std::to_string(payoffs.s) + "}, \"mutation\": " + number_text(options.mutation) + ", \"noise\": " +
          number_text(options.noise) + ", \"every\": " + std::to_string(options.every) + ", \"out\": " +
          (options.out.empty() ? std::string("null") : json_string(options.out)) + dynamics_json(options) +
-         ", \"jobs\": " + std::to_string(options.jobs) + (options.until_fixed ? ", \"fixation\": " + fixation_json(fixation) : std::string()) + "}\n";
+         ", \"analysis\": " + (options.analysis ? "true" : "false") + ", \"jobs\": " + std::to_string(options.jobs) + (options.until_fixed ? ", \"fixation\": " + fixation_json(fixation) : std::string()) + "}\n";
 }
 
 void write_run_record(const Lab_Options& options, int32_t pop, const Fixation_Summary* fixation) {

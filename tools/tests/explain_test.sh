@@ -14,7 +14,11 @@ tests="$source_dir/tools/tests"
 source "$(dirname "$(realpath "$0")")/../../tests/checks.sh"
 
 # Five library strategies: a current-round atom, a time quantifier, an agent
-# quantifier and two chance atoms.
+# quantifier and two chance atoms. When the explanation is meant to change
+# (a better simplification, say), make the expected text again and read its
+# diff before committing it:
+#   (cd SOURCE_DIR && build/tools/ipdlogic-explain strategies/{alternator,grudger,punisher,random}.txt \
+#     strategies/generous_tit_for_tat.txt > tools/tests/explain_library.expected)
 (cd "$source_dir" && "$explain" strategies/alternator.txt strategies/grudger.txt strategies/punisher.txt \
   strategies/random.txt strategies/generous_tit_for_tat.txt > "$work/library" 2> "$work/library.err")
 [ $? = 0 ] || fail "library: exit status"
@@ -64,6 +68,24 @@ grep -q '^  in a society: the strategies given with --society, 3 strategies; one
 row=$(printf '%s\n' good.txt "$work/two/always_defect.txt" "$work/two/tit_for_tat.txt" society.txt | "$program" |
   grep '^       3 ' | awk '{ printf "score %d (t %d, r %d, p %d, s %d)", $6, $2, $3, $4, $5 }')
 grep -qF "    $row, rank" "$work/given" || fail "--society: \"$row\" not in: $(grep '    score' "$work/given")"
+
+# The behaviour section: always in the built-in library, whatever the
+# society; a formula that plays like a strategy has its identifier; one that
+# plays like none says so.
+behaviour() { sed -n '/^  behaviour in the built-in strategy library: 12 strategies and this one last, 50 rounds, seed 777$/,$p' "$1"; }
+printf '~~Dcrp' > "$work/double_not.txt"
+printf 'Dcrp-1' > "$work/none.txt"
+"$explain" "$source_dir/strategies/tit_for_tat.txt" > "$work/tft" 2>&1 || fail "behaviour: tit_for_tat: exit status"
+"$explain" --society good.txt "$work/double_not.txt" > "$work/double_not" 2>&1 || fail "behaviour: ~~Dcrp: exit status"
+"$explain" "$work/none.txt" > "$work/none" 2>&1 || fail "behaviour: none: exit status"
+[ "$(behaviour "$work/tft" | sed -n 4p)" = "    plays like  tit_for_tat" ] || fail "behaviour: tit_for_tat: $(behaviour "$work/tft")"
+[ "$(behaviour "$work/tft" | sed -n 2,3p)" = "$(printf '    simplified  Dcrp\n    size        1 node')" ] ||
+  fail "behaviour: tit_for_tat simplified: $(behaviour "$work/tft")"
+[ "$(behaviour "$work/double_not" | sed -n 4,5p)" = "$(behaviour "$work/tft" | sed -n 4,5p)" ] ||
+  fail "behaviour: ~~Dcrp against --society good.txt: $(behaviour "$work/double_not")"
+behaviour "$work/none" | grep -qx '    plays like  none of the library' || fail "behaviour: none: $(behaviour "$work/none")"
+behaviour "$work/none" | grep -qE '^    identifier  [0-9a-f]{16}$' || fail "behaviour: none: no identifier"
+[ "$(behaviour "$work/none" | tail -n 1)" = "$(behaviour "$work/tft" | tail -n 1)" ] && fail "behaviour: none has tit_for_tat's identifier"
 
 # Options.
 cd "$work"

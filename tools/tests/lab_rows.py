@@ -18,6 +18,7 @@ LISTING_HEADER = re.compile(r"(\d+) -{43}")
 DASHES = "-" * 51
 COLUMNS = ["seed", "generation", "player", "formula", "size", "t", "r", "p", "s", "score",
            "rounds", "id", "parent1", "parent2", "mutated"]
+ANALYSIS = ["simplified", "simplified_size", "plays_like", "behaviour"]
 
 
 def unescape(field):
@@ -68,8 +69,9 @@ def program_generations(path):
 def lab_generations(path, seed):
     with open(path, newline="", encoding="utf-8") as source:
         reader = csv.reader(source)
-        if next(reader) != COLUMNS:
-            sys.exit("lab_rows: the CSV header is not " + ",".join(COLUMNS))
+        if next(reader) not in (COLUMNS, COLUMNS + ANALYSIS):
+            sys.exit("lab_rows: the CSV header is not " + ",".join(COLUMNS) + ", with or without "
+                     + ",".join(ANALYSIS))
         generations = {}
         for row in reader:
             if int(row[0]) != seed:

@@ -47,6 +47,8 @@ TEST(LabOptions, DefaultsAreThePrograms) {
   EXPECT_EQ(options.every, 1);
   EXPECT_TRUE(options.files.empty());
   EXPECT_TRUE(options.out.empty());
+  EXPECT_TRUE(options.analysis);
+  EXPECT_FALSE(parse({"--no-analysis"}).analysis);
 }
 
 TEST(LabOptions, ValuesInBothFormsAndFiles) {
@@ -232,6 +234,12 @@ TEST(CsvRows, OneRowPerPlayer) {
   EXPECT_EQ(out, "1,2,3,\"Drcp\",1,0,0,0,0,0,100,4000000000,0,,1\n1,2,4,\"Drcp\",1,0,0,0,0,0,1,4000000001,5,5,0\n");
   EXPECT_EQ(std::string(CSV_HEADER),
             "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated\n");
+  // The analysis columns come after the lineage, before the line's end.
+  out.clear();
+  append_csv_row(out, 1, 0, 0, csv_text_field("Dcrp"), 1, Result{}, 50, Lineage{0, NO_PARENT, NO_PARENT, false},
+                 ",\"Dcrp\",1,tit_for_tat,0123456789abcdef");
+  EXPECT_EQ(out, "1,0,0,\"Dcrp\",1,0,0,0,0,0,50,0,,,0,\"Dcrp\",1,tit_for_tat,0123456789abcdef\n");
+  EXPECT_EQ(std::string(ANALYSIS_COLUMNS), ",simplified,simplified_size,plays_like,behaviour");
 }
 
 TEST(Progress, LineShowsRunsGenerationsAndTimes) {

@@ -17,7 +17,8 @@ cd "$work"
 # holds for every one. The fields are read as CSV (a quoted field may hold
 # commas and doubled quotes) and named by the header: numbers seed gen
 # player size t r p s score rounds id, and the strings formula, parent1,
-# parent2 and mutated, as written.
+# parent2 and mutated, as written; with the analysis, the number
+# simplified_size and the strings simplified, plays_like and behaviour.
 every() {
   awk -v message="$3" '
     function split_csv(line, out,    n, i, c, field, quoted) {
@@ -43,6 +44,8 @@ every() {
       size = value["size"] + 0; t = value["t"] + 0; r = value["r"] + 0; p = value["p"] + 0; s = value["s"] + 0
       score = value["score"] + 0; rounds = value["rounds"] + 0; id = value["id"] + 0; formula = value["formula"]
       parent1 = value["parent1"]; parent2 = value["parent2"]; mutated = value["mutated"]
+      simplified = value["simplified"]; simplified_size = value["simplified_size"] + 0
+      plays_like = value["plays_like"]; behaviour = value["behaviour"]
       if (!('"$2"')) { print "FAIL: " message ": row " $0; failed = 1; exit }
     }
     END { if (NR < 2 && !failed) { print "FAIL: " message ": no rows"; failed = 1 } exit failed }' "$1" ||
@@ -53,11 +56,13 @@ every() {
 # last one ended by its newline.
 whole_rows() {
   [ "$(tail -c 1 "$1" | od -An -c | tr -d ' ')" = '\n' ] || fail "$2: the last row is cut"
-  [ "$(head -n 1 "$1")" = "seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated" ] ||
-    fail "$2: no header"
-  local row='^-?[0-9]+,[0-9]+,[0-9]+,"([^"]|"")*",[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]*,[0-9]*,[01]$'
+  [ "$(head -n 1 "$1")" = "$header,simplified,simplified_size,plays_like,behaviour" ] || fail "$2: no header"
+  local row='^-?[0-9]+,[0-9]+,[0-9]+,"([^"]|"")*",[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]+,[0-9]*,[0-9]*,[01]'
+  row+=',"([^"]|"")*",[0-9]+,[a-z0-9_]*,[0-9a-f]{16}$'
   tail -n +2 "$1" | grep -qvE "$row" && fail "$2: a row is not whole: $(tail -n +2 "$1" | grep -vE "$row" | head -n 1)"
 }
+
+header=seed,generation,player,formula,size,t,r,p,s,score,rounds,id,parent1,parent2,mutated
 
 generations() { cut -d, -f2 "$1" | tail -n +2 | uniq | tr '\n' ' '; }
 
@@ -134,7 +139,8 @@ expected='{"program": "ipdlogic-lab", "version": "'$version'", "arguments": [LAB
 expected+=' "--generations", "2", "--mutation", "0.125", "--jobs", "3", "--out", "kept.csv"], "population":'
 expected+=' {"source": "random", "players": 4}, "seeds": [[1, 3], [7, 7]], "runs": 4, "generations": 2, "rounds": 50,'
 expected+=' "payoffs": {"T": 5, "R": 3, "P": 1, "S": 0}, "mutation": 0.125, "noise": 0, "every": 1, "out": "kept.csv",'
-expected+=' "selection": "roulette", "elite": 0, "crossover": 1, "continuation": null, "until_fixed": false, "jobs": 3}'
+expected+=' "selection": "roulette", "elite": 0, "crossover": 1, "continuation": null, "until_fixed": false, "analysis": true,'
+expected+=' "jobs": 3}'
 [ "$(record kept.csv.json)" = "$expected" ] || fail "--out: FILE.json: $(cat kept.csv.json)"
 [ "$(wc -l < kept.csv.json)" = 1 ] || fail "--out: FILE.json is not one line"
 "$lab" --generations 1 "$cooperate" > piped.csv 2> piped.json || fail "standard output: status"
@@ -142,6 +148,39 @@ grep -qF '"population": {"source": "files", "files": ["'"$cooperate"'"], "player
   grep -qF ', "out": null, ' piped.json || fail "standard output: the parameters on standard error: $(cat piped.json)"
 ls "$cooperate" "$cooperate" | "$lab" --generations 1 > /dev/null 2> names.json
 grep -q '"population": {"source": "standard input", "players": 2}' names.json || fail "names: $(cat names.json)"
+
+# The analysis columns. Without them the rows are those of the analysis run
+# cut short, and the record says so.
+"$lab" --random 10 --seeds 3-5 --generations 30 --mutation 0.1 --out analysed.csv || fail "analysis: status"
+"$lab" --random 10 --seeds 3-5 --generations 30 --mutation 0.1 --no-analysis --out plain_rows.csv ||
+  fail "--no-analysis: status"
+[ "$(head -n 1 plain_rows.csv)" = "$header" ] || fail "--no-analysis: header $(head -n 1 plain_rows.csv)"
+cmp -s plain_rows.csv <(sed -E 's/,"([^"]|"")*",[0-9]+,[a-z0-9_]*,[0-9a-f]{16}$//; 1s/,simplified,.*//' analysed.csv) ||
+  fail "--no-analysis: other rows than the analysis run's first columns"
+grep -qF '"until_fixed": false, "analysis": false, "jobs": ' plain_rows.csv.json || fail "--no-analysis: $(cat plain_rows.csv.json)"
+whole_rows analysed.csv "analysis"
+every analysed.csv "simplified_size >= 1 && simplified_size <= size" "analysis: simplified sizes"
+# One formula, one analysis, in every run; and a behaviour is one library name.
+awk -F, 'NR > 1 { n = split($0, f, ","); a = f[n - 3] "," f[n - 2] "," f[n - 1] "," f[n]
+                  key = substr($0, index($0, "\""), length($0) - length(a) - index($0, "\""))
+                  if (key in seen && seen[key] != a) { print "FAIL: " key ": " seen[key] " and " a; bad = 1 }
+                  seen[key] = a
+                  if (f[n - 1] != "" && f[n] in named && named[f[n]] != f[n - 1]) { print "FAIL: " f[n]; bad = 1 }
+                  if (f[n - 1] != "") named[f[n]] = f[n - 1] }
+             END { exit bad }' analysed.csv || fail "analysis: a formula analysed two ways"
+[ "$(tail -n +2 analysed.csv | awk -F, '{ print $NF }' | sort -u | wc -l)" -gt 3 ] || fail "analysis: too few behaviours"
+# The library's own strategies play like themselves, but hard_tit_for_tat,
+# which there plays like grudger, the first in the order of names.
+"$lab" --generations 1 "$strategies"/*.txt --out library.csv || fail "library: status"
+expected=$(cd "$strategies" && ls *.txt | sed 's/\.txt$//; s/^hard_tit_for_tat$/grudger/' | tr '\n' ' ')
+[ "$(tail -n +2 library.csv | awk -F, '{ printf "%s ", $(NF - 1) }')" = "$expected" ] ||
+  fail "library: plays like $(tail -n +2 library.csv | awk -F, '{ printf "%s ", $(NF - 1) }')"
+[ "$(grep -c ',grudger,2b0268a93fa8e3bf$' library.csv)" = 2 ] || fail "library: the identifier of grudger changed"
+# The fingerprint is played over the run's rounds.
+"$lab" --generations 1 --rounds 7 "$strategies"/tit_for_tat.txt "$strategies"/tit_for_tat.txt --out short.csv
+[ "$(tail -n 1 short.csv | cut -d, -f19)" = "$(grep ',tit_for_tat,' library.csv | head -n 1 | cut -d, -f19)" ] &&
+  fail "--rounds 7: the behaviour of 50 rounds"
+[ "$(tail -n 1 short.csv | cut -d, -f18)" = tit_for_tat ] || fail "--rounds 7: $(tail -n 1 short.csv)"
 
 # Help and version.
 "$lab" --help > help.out || fail "--help: status"

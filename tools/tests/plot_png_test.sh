@@ -59,4 +59,11 @@ printf 'Drcp|~Drcp' > defect.txt
 "${run_plot[@]}" --lineage -o lineage.png lab42.csv || fail "lineage figure: status"
 [ "$(png_size lineage.png)" = "2000x1400" ] || fail "lineage figure: size $(png_size lineage.png)"
 
+# Behaviour figures.
+"${run_plot[@]}" --behaviours -o behaviours.png sweep.csv || fail "behaviours figure: status"
+[ "$(png_size behaviours.png)" = "1600x1800" ] || fail "behaviours figure: size $(png_size behaviours.png)"
+"${run_plot[@]}" --winners -o winners.svg sweep.csv && grep -q '<svg' winners.svg || fail "winners figure: not written"
+"${run_plot[@]}" --winners -o winners.png sweep.csv || fail "winners figure: status"
+[ "$(png_size winners.png)" = "1600x1200" ] || fail "winners figure: size $(png_size winners.png)"
+
 finish "all figure checks passed"

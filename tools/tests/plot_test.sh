@@ -161,6 +161,45 @@ for key, entry in tree.items():
 PY
 done
 
+# Behaviours, from the analysis columns: per generation the players' shares
+# by plays_like, "other" for none, and the distinct formulae and behaviours
+# per run; per run the leader of its last generation.
+"$lab" --random 8 --seeds 5-10 --generations 25 --mutation 0.1 --out analysed.csv
+"$plot" --behaviours --csv analysed.csv > behaviours.figures || fail "--behaviours: status"
+"$plot" --winners --csv analysed.csv > winners.figures || fail "--winners: status"
+/usr/bin/python3 - analysed.csv behaviours.figures winners.figures << 'PY' || fail "--behaviours, --winners: not the rows' figures"
+import collections, csv, statistics, sys
+rows = list(csv.DictReader(open(sys.argv[1])))
+course = list(csv.DictReader(open(sys.argv[2])))
+assert [int(r["generation"]) for r in course] == list(range(25)), "generations"
+assert list(course[0])[-1] == "share_other", "other is not last"
+for figures in course:
+    players = [r for r in rows if int(r["generation"]) == int(figures["generation"])]
+    shares = collections.Counter(r["plays_like"] or "other" for r in players)
+    for name, count in shares.items():
+        assert abs(float(figures["share_" + name]) - count / len(players)) < 1e-4, (name, figures)
+    assert abs(sum(float(v) for k, v in figures.items() if k.startswith("share_")) - 1) < 1e-3
+    for column, key in (("mean_formulae", "formula"), ("mean_behaviours", "behaviour")):
+        per_run = [len({r[key] for r in players if r["seed"] == seed}) for seed in {r["seed"] for r in players}]
+        assert abs(float(figures[column]) - statistics.mean(per_run)) < 0.01, (column, figures)
+    assert float(figures["mean_behaviours"]) <= float(figures["mean_formulae"])
+winners = list(csv.DictReader(open(sys.argv[3])))
+assert sum(int(w["runs"]) for w in winners) == 6
+leaders = collections.Counter()
+for seed in set(r["seed"] for r in rows):
+    last = collections.Counter(r["plays_like"] for r in rows if r["seed"] == seed and r["generation"] == "24")
+    # The most players; a tie goes to a name before none, then to the first name.
+    leaders[sorted(last, key=lambda n: (-last[n], n == "", n))[0] or "other"] += 1
+assert {w["plays_like"]: int(w["runs"]) for w in winners} == dict(leaders), (winners, leaders)
+PY
+# One seed: a run of the library's strategies with copies of tit for tat.
+printf 'Dcrp' > tft.txt
+"$lab" --generations 1 tft.txt tft.txt tft.txt "$strategies"/always_defect.txt --out library_run.csv
+[ "$("$plot" --winners --csv library_run.csv)" = "$(printf 'plays_like,runs,share\ntit_for_tat,1,1.0000')" ] ||
+  fail "--winners: $("$plot" --winners --csv library_run.csv)"
+"$plot" --behaviours --csv library_run.csv | grep -qx '0,1,2.00,2.00,0.7500,0.2500' ||
+  fail "--behaviours: $("$plot" --behaviours --csv library_run.csv)"
+
 # Input that holds no generation to plot, or a broken one, is refused.
 refused() {
   local name=$1
@@ -186,5 +225,10 @@ sed '5s/^42,0,3,/42,0,7,/' lab42.csv > misordered.csv
 refused "a CSV with players out of order" misordered.csv
 refused "--lineage of ipdlogic's output" --lineage run11
 refused "--lineage of a seed not in the CSV" --lineage --seed 99 lineage.csv
+"$lab" --random 4 --generations 3 --no-analysis --out plain.csv
+refused "--behaviours without analysis" --behaviours plain.csv
+grep -qF 'no column simplified: it was written by an ipdlogic-lab without analysis (ipdlogic-lab --no-analysis' refused.err ||
+  fail "--behaviours without analysis: $(cat refused.err)"
+refused "--winners of ipdlogic's output" --winners run11
 
 finish "all plot checks passed"

@@ -1,0 +1,324 @@
+#include "behaviour/region_minimiser.h"
+
+#include <cstdint>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "behaviour/boolean_rules.h"
+
+namespace {
+
+// Prime implicants are given up on beyond these, the region kept as it is:
+// they bound the work of a table whose function has very many of them.
+constexpr size_t MOST_CUBES = 4000;
+constexpr size_t MOST_PRIMES = 500;
+
+using Table = std::vector<uint64_t>;
+
+// A product of literals: `care` bits are the variables it tests, `value`
+// their wanted values.
+struct Cube {
+  uint32_t value;
+  uint32_t care;
+};
+
+struct Tabulation {
+  int32_t count;  // variables
+  size_t words;   // of one table
+  uint64_t last_mask;
+};
+
+Tabulation tabulation_of(int32_t count) {
+  const uint32_t rows = uint32_t{1} << count;
+  const size_t words = rows < 64 ? 1 : rows / 64;
+  const uint64_t mask = rows < 64 ? (uint64_t{1} << rows) - 1 : ~uint64_t{0};
+  return {count, words, mask};
+}
+
+// The column of variable `index`: row m holds bit `index` of m.
+Table variable_column(const Tabulation& tab, int32_t index) {
+  static constexpr uint64_t LOW[6] = {0xAAAAAAAAAAAAAAAAull, 0xCCCCCCCCCCCCCCCCull, 0xF0F0F0F0F0F0F0F0ull,
+                                      0xFF00FF00FF00FF00ull, 0xFFFF0000FFFF0000ull, 0xFFFFFFFF00000000ull};
+  Table column(tab.words);
+  for (size_t w = 0; w < tab.words; ++w)
+    column[w] = index < 6 ? LOW[index] : (((w >> (index - 6)) & 1) ? ~uint64_t{0} : 0);
+  column[tab.words - 1] &= tab.last_mask;
+  return column;
+}
+
+int32_t variable_index(const Graph_Node& root, Node_Id id) {
+  for (int32_t i = 0; i < root.variable_count; ++i)
+    if (root.variables[static_cast<size_t>(i)] == id) return i;
+  return -1;
+}
+
+// The truth table of a region over the root's variables, walked without
+// recursion, each shared node once.
+Table truth_table(const Formula_Graph& graph, Node_Id root, const Tabulation& tab) {
+  const Graph_Node& top = node_of(graph, root);
+  std::unordered_map<Node_Id, Table> done;
+  std::vector<std::pair<Node_Id, bool>> pending{{root, false}};
+  while (!pending.empty()) {
+    auto [id, operands_done] = pending.back();
+    pending.pop_back();
+    if (done.count(id)) continue;
+    const Graph_Node& node = node_of(graph, id);
+    if (!is_region(graph, id)) {
+      const int32_t index = variable_index(top, id);
+      done.emplace(id, index < 0 ? Table(tab.words, 0) : variable_column(tab, index));  // no index: false
+      continue;
+    }
+    if (!operands_done) {
+      pending.push_back({id, true});
+      pending.push_back({node.left, false});
+      if (node.right != NO_NODE) pending.push_back({node.right, false});
+      continue;
+    }
+    Table table = done.at(node.left);
+    if (node.kind == NOT)
+      for (uint64_t& word : table) word = ~word;
+    else
+      for (size_t w = 0; w < tab.words; ++w)
+        table[w] = node.kind == AND ? table[w] & done.at(node.right)[w] : table[w] | done.at(node.right)[w];
+    table[tab.words - 1] &= tab.last_mask;
+    done.emplace(id, std::move(table));
+  }
+  return done.at(root);
+}
+
+bool row_holds(const Table& table, uint32_t row) { return (table[row >> 6] >> (row & 63)) & 1; }
+
+// Calls visit(row) for every row a cube covers.
+template <typename Visit>
+void for_each_row(const Cube& cube, uint32_t all, Visit visit) {
+  const uint32_t free_bits = all & ~cube.care;
+  uint32_t subset = 0;
+  do {
+    visit(cube.value | subset);
+    subset = (subset - free_bits) & free_bits;
+  } while (subset != 0);
+}
+
+// The cubes reordered so that those testing the same variables stand
+// together, by a counting sort on what they test.
+std::vector<Cube> grouped_by_care(const std::vector<Cube>& cubes, uint32_t all) {
+  std::vector<uint32_t> start(size_t{all} + 2, 0);
+  for (const Cube& cube : cubes) ++start[cube.care + 1];
+  for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
+  std::vector<Cube> grouped(cubes.size());
+  for (const Cube& cube : cubes) grouped[start[cube.care]++] = cube;
+  return grouped;
+}
+
+// Quine-McCluskey: merge cubes that differ in one tested variable, level
+// by level; those never merged are the prime implicants. Empty when there
+// are too many.
+std::vector<Cube> prime_implicants(const Table& on, const Tabulation& tab) {
+  const uint32_t all = (uint32_t{1} << tab.count) - 1;
+  std::vector<Cube> level, primes;
+  for (uint32_t row = 0; row <= all; ++row)
+    if (row_holds(on, row)) level.push_back({row, all});
+  // The place in the level of each value of the group of cubes testing
+  // the same variables, for the group at hand.
+  std::vector<int32_t> place(size_t{all} + 1, -1);
+  while (!level.empty()) {
+    std::vector<bool> merged(level.size(), false);
+    std::vector<Cube> next;
+    for (size_t group = 0; group < level.size();) {
+      size_t end = group;
+      while (end < level.size() && level[end].care == level[group].care) ++end;
+      for (size_t i = group; i < end; ++i) place[level[i].value] = static_cast<int32_t>(i);
+      for (size_t i = group; i < end; ++i) {
+        const Cube& cube = level[i];
+        for (int32_t bit = 0; bit < tab.count; ++bit) {
+          const uint32_t b = uint32_t{1} << bit;
+          if (!(cube.care & b) || (cube.value & b) || place[cube.value | b] < 0) continue;
+          merged[i] = true;
+          merged[static_cast<size_t>(place[cube.value | b])] = true;
+          // A merged cube is made from the merge on its highest untested
+          // variable only, so that it is made once.
+          if ((all & ~cube.care) < b) next.push_back({cube.value, cube.care & ~b});
+        }
+        if (next.size() > MOST_CUBES) return {};
+      }
+      for (size_t i = group; i < end; ++i) place[level[i].value] = -1;
+      group = end;
+    }
+    for (size_t i = 0; i < level.size(); ++i)
+      if (!merged[i]) primes.push_back(level[i]);
+    if (primes.size() > MOST_PRIMES) return {};
+    level = grouped_by_care(next, all);
+  }
+  return primes;
+}
+
+// A cover of the table's rows by prime implicants: first those that alone
+// cover some row, then, while rows are left, the one covering most of them.
+std::vector<Cube> greedy_cover(const Table& on, const std::vector<Cube>& primes, const Tabulation& tab) {
+  const uint32_t all = (uint32_t{1} << tab.count) - 1;
+  std::vector<int32_t> covering(size_t{all} + 1, 0);
+  for (const Cube& prime : primes) for_each_row(prime, all, [&](uint32_t row) { ++covering[row]; });
+  Table left = on;
+  std::vector<bool> taken(primes.size(), false);
+  auto take = [&](size_t i) {
+    taken[i] = true;
+    for_each_row(primes[i], all, [&](uint32_t row) { left[row >> 6] &= ~(uint64_t{1} << (row & 63)); });
+  };
+  for (size_t i = 0; i < primes.size(); ++i) {
+    bool essential = false;
+    for_each_row(primes[i], all, [&](uint32_t row) { essential = essential || covering[row] == 1; });
+    if (essential) take(i);
+  }
+  for (;;) {
+    size_t best = primes.size();
+    int64_t best_rows = 0;
+    for (size_t i = 0; i < primes.size(); ++i) {
+      if (taken[i]) continue;
+      int64_t rows = 0;
+      for_each_row(primes[i], all, [&](uint32_t row) { rows += row_holds(left, row); });
+      if (rows > best_rows) {
+        best = i;
+        best_rows = rows;
+      }
+    }
+    if (best == primes.size()) break;
+    take(best);
+  }
+  std::vector<Cube> cover;
+  for (size_t i = 0; i < primes.size(); ++i)
+    if (taken[i]) cover.push_back(primes[i]);
+  return cover;
+}
+
+// A product: the variables it wants true, then the negation of the
+// disjunction of those it wants false (one NOT for all of them).
+Node_Id product_of(Formula_Graph& graph, const Graph_Node& top, const Cube& cube, int32_t count) {
+  Node_Id positive = NO_NODE, negative = NO_NODE;
+  for (int32_t i = 0; i < count; ++i) {
+    const uint32_t b = uint32_t{1} << i;
+    if (!(cube.care & b)) continue;
+    const Node_Id variable = top.variables[static_cast<size_t>(i)];
+    Node_Id& side = (cube.value & b) ? positive : negative;
+    side = side == NO_NODE ? variable : make_binary(graph, (cube.value & b) ? AND : OR, side, variable);
+  }
+  if (negative == NO_NODE) return positive == NO_NODE ? graph.always : positive;
+  const Node_Id negated = make_not(graph, negative);
+  return positive == NO_NODE ? negated : make_and(graph, positive, negated);
+}
+
+Node_Id flat_sum(Formula_Graph& graph, const Graph_Node& top, const std::vector<Cube>& cubes, int32_t count) {
+  Node_Id sum = graph.never;
+  for (const Cube& cube : cubes) {
+    const Node_Id product = product_of(graph, top, cube, count);
+    sum = sum == graph.never ? product : make_or(graph, sum, product);
+  }
+  return sum;
+}
+
+// The literal most products share, as variable index and wanted value, or
+// -1 when no two share one.
+int32_t most_shared_literal(const std::vector<Cube>& cubes, int32_t count) {
+  int32_t best = -1, best_uses = 1;
+  for (int32_t literal = 0; literal < 2 * count; ++literal) {
+    const uint32_t b = uint32_t{1} << (literal / 2);
+    const uint32_t wanted = (literal % 2) ? b : 0;
+    int32_t uses = 0;
+    for (const Cube& cube : cubes) uses += (cube.care & b) && (cube.value & b) == wanted;
+    if (uses > best_uses) {
+      best = literal;
+      best_uses = uses;
+    }
+  }
+  return best;
+}
+
+// The same sum, factored: the literal most products share is taken out of
+// them, L & (rest of those) | (the others), and so on within both parts.
+// Recursion goes no deeper than the literals of the variables.
+Node_Id factored_sum(Formula_Graph& graph, const Graph_Node& top, const std::vector<Cube>& cubes, int32_t count) {
+  const int32_t literal = most_shared_literal(cubes, count);
+  if (literal < 0) return flat_sum(graph, top, cubes, count);
+  const uint32_t b = uint32_t{1} << (literal / 2);
+  const uint32_t wanted = (literal % 2) ? b : 0;
+  std::vector<Cube> with, without;
+  for (const Cube& cube : cubes) {
+    if ((cube.care & b) && (cube.value & b) == wanted)
+      with.push_back({cube.value & ~b, cube.care & ~b});
+    else
+      without.push_back(cube);
+  }
+  const Node_Id variable = top.variables[static_cast<size_t>(literal / 2)];
+  const Node_Id taken = wanted ? variable : make_not(graph, variable);
+  const Node_Id part = make_and(graph, taken, factored_sum(graph, top, with, count));
+  return without.empty() ? part : make_or(graph, part, factored_sum(graph, top, without, count));
+}
+
+// Two-level forms of the rows where `on` holds, flat and factored, from a
+// cover by prime implicants; none when there are too many of those.
+std::vector<Node_Id> sums_of_products(Formula_Graph& graph, const Graph_Node& top, const Table& on,
+                                      const Tabulation& tab) {
+  bool any = false;
+  for (uint64_t word : on) any = any || word != 0;
+  if (!any) return {graph.never};
+  const std::vector<Cube> primes = prime_implicants(on, tab);
+  if (primes.empty()) return {};
+  const std::vector<Cube> cover = greedy_cover(on, primes, tab);
+  return {flat_sum(graph, top, cover, tab.count), factored_sum(graph, top, cover, tab.count)};
+}
+
+Node_Id smaller(const Formula_Graph& graph, Node_Id current, Node_Id candidate) {
+  if (candidate == NO_NODE) return current;
+  return node_of(graph, candidate).size < node_of(graph, current).size ? candidate : current;
+}
+
+// A region of few enough variables, tabulated.
+Node_Id minimise_small_region(Formula_Graph& graph, Node_Id root) {
+  const Graph_Node top = node_of(graph, root);
+  // A formula naming each variable once, without NOT, is as small as any
+  // formula of the same function: that function depends on every one.
+  int64_t least = top.variable_count - 1;
+  for (int32_t i = 0; i < top.variable_count; ++i) least += node_of(graph, top.variables[static_cast<size_t>(i)]).size;
+  if (top.size <= least) return root;
+  const Tabulation tab = tabulation_of(top.variable_count);
+  const Table on = truth_table(graph, root, tab);
+  Table off = on;
+  for (uint64_t& word : off) word = ~word;
+  off[tab.words - 1] &= tab.last_mask;
+  Node_Id best = root;
+  for (Node_Id form : sums_of_products(graph, top, on, tab)) best = smaller(graph, best, form);
+  for (Node_Id form : sums_of_products(graph, top, off, tab)) best = smaller(graph, best, make_not(graph, form));
+  return best;
+}
+
+}  // namespace
+
+Node_Id minimise_region(Formula_Graph& graph, Node_Id root) {
+  // Parts of a region too wide to tabulate are rebuilt from their
+  // minimised operands, bottom up and without recursion.
+  std::unordered_map<Node_Id, Node_Id> done;
+  std::vector<std::pair<Node_Id, bool>> pending{{root, false}};
+  while (!pending.empty()) {
+    auto [id, operands_done] = pending.back();
+    pending.pop_back();
+    if (done.count(id)) continue;
+    if (!is_region(graph, id)) {
+      done.emplace(id, id);
+      continue;
+    }
+    const Graph_Node node = node_of(graph, id);
+    if (node.variable_count <= MOST_TABLE_VARIABLES) {
+      done.emplace(id, minimise_small_region(graph, id));
+      continue;
+    }
+    if (!operands_done) {
+      pending.push_back({id, true});
+      pending.push_back({node.left, false});
+      if (node.right != NO_NODE) pending.push_back({node.right, false});
+      continue;
+    }
+    const Node_Id left = done.at(node.left);
+    done.emplace(id, node.kind == NOT ? make_not(graph, left) : make_binary(graph, node.kind, left, done.at(node.right)));
+  }
+  return done.at(root);
+}

@@ -1,0 +1,131 @@
+#include "behaviour/simplify.h"
+
+#include <vector>
+
+#include "behaviour/boolean_rules.h"
+#include "behaviour/formula_graph.h"
+#include "behaviour/region_minimiser.h"
+#include "error.h"
+#include "game/letters.h"
+#include "game/rules.h"
+
+namespace {
+
+// A pass rewrites so far as its rules see; its result, passed again, may
+// shrink a little more. Passes stop at the first that changes nothing.
+constexpr int MOST_PASSES = 4;
+
+// One node of the input on the walk, with what is known of its operands.
+struct Frame {
+  const Formula* node;
+  int stage = 0;           // operands already walked
+  Node_Id left = NO_NODE;  // the left operand's result
+  bool binds = false;      // quantifiers: whether it binds its letter here
+};
+
+struct Pass {
+  Formula_Graph graph = new_Formula_Graph();
+  Letter_Bindings bindings;
+  int32_t next_binder = 0;
+};
+
+Node_Id atom_node(Pass& pass, const Formula& atom) {
+  const Term player1 = agent_term(pass.bindings, atom.player1);
+  const Term player2 = agent_term(pass.bindings, atom.player2);
+  const Term time = time_term(pass.bindings, atom.time);
+  if (atom_never_holds(player1, player2, time, atom.time_mod)) return pass.graph.never;
+  return intern_atom(pass.graph, atom);
+}
+
+// A connective whose operands are simplified. Where it draws, its
+// draw-free operands are whole regions, and are minimised now.
+Node_Id connective_node(Pass& pass, Node_Kind kind, Node_Id left, Node_Id right) {
+  Formula_Graph& graph = pass.graph;
+  if (kind == NOT) return make_not(graph, left);
+  if (node_of(graph, left).draws || node_of(graph, right).draws) {
+    left = minimise_region(graph, left);
+    right = minimise_region(graph, right);
+  }
+  return make_binary(graph, kind, left, right);
+}
+
+const Formula* operand(const Formula* node, int stage) {
+  const Formula* child = stage == 0 ? node->left : node->right;
+  if (!child) error("missing operand while simplifying");
+  return child;
+}
+
+// Enters a node: a quantifier that binds its letter is put on the path.
+void enter(Pass& pass, Frame& frame) {
+  if (!is_quantifier(frame.node->type)) return;
+  frame.binds = enter_quantifier(pass.bindings, frame.node, pass.next_binder);
+  if (frame.binds) ++pass.next_binder;
+}
+
+// Leaves a node whose operands are done: the simplified node.
+Node_Id leave(Pass& pass, const Frame& frame, Node_Id last) {
+  const Formula* node = frame.node;
+  switch (node->type) {
+    case AND:
+    case OR: return connective_node(pass, node->type, frame.left, last);
+    case NOT: return connective_node(pass, NOT, last, NO_NODE);
+    case FORALL_AGENT:
+    case EXISTS_AGENT:
+    case FORALL_TIME:
+    case EXISTS_TIME:
+      // One that binds nothing (its letter is bound above) is evaluated as
+      // its body alone, whatever the body draws.
+      if (!frame.binds) return last;
+      leave_quantifier(pass.bindings, node);
+      return make_quantifier(pass.graph, node->type, node->variable, minimise_region(pass.graph, last));
+    case DEFECTED: return atom_node(pass, *node);
+    case CHANCE: return intern_chance(pass.graph, node->chance);
+  }
+  error("unknown formula kind while simplifying");
+}
+
+int operand_count(const Formula* node) {
+  if (is_binary(node->type)) return 2;
+  if (is_inner(node->type)) return 1;
+  if (node->type == DEFECTED || node->type == CHANCE) return 0;
+  error("unknown formula kind while simplifying");
+}
+
+// One pass over the tree, without recursion: every node is left once its
+// operands are, bottom up.
+Formula* simplify_once(const Formula* formula) {
+  if (!formula) error("missing operand while simplifying");
+  Pass pass;
+  std::vector<Frame> frames{{formula}};
+  enter(pass, frames.back());
+  Node_Id last = NO_NODE;
+  while (!frames.empty()) {
+    Frame& frame = frames.back();
+    if (frame.stage < operand_count(frame.node)) {
+      if (frame.stage == 1) frame.left = last;
+      const Formula* child = operand(frame.node, frame.stage++);
+      frames.push_back({child});
+      enter(pass, frames.back());
+      continue;
+    }
+    last = leave(pass, frame, last);
+    frames.pop_back();
+  }
+  return tree_of(pass.graph, minimise_region(pass.graph, last));
+}
+
+}  // namespace
+
+Formula* simplify_Formula(const Formula* formula) {
+  Formula* result = simplify_once(formula);
+  for (int pass = 1; pass < MOST_PASSES; ++pass) {
+    Formula* again = simplify_once(result);
+    if (equal_Formula(again, result)) {
+      free_Formula(again);
+      break;
+    }
+    free_Formula(result);
+    result = again;
+  }
+  return result;
+}

@@ -1,0 +1,274 @@
+// Simplification, checked by play: populations whose formulae are all
+// replaced by their simplifications must play the same tournaments, draw
+// for draw, and the simplified forms must read back as themselves.
+#include "behaviour/simplify.h"
+
+#include <algorithm>
+#include <random>
+
+#include "evolve/breeding.h"
+#include "evolve/random_formula.h"
+#include "test_support.h"
+
+namespace {
+
+std::string simplified(const std::string& text) {
+  Tree tree(simplify_Formula(parse(text).get()));
+  return format_Formula(tree.get());
+}
+
+std::string repeated(const std::string& piece, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+// A population, owning its trees.
+struct Population {
+  std::vector<Formula*> formulae = std::vector<Formula*>(MAX_POP, nullptr);
+  int32_t pop = 0;
+  Population() = default;
+  Population(const Population&) = delete;
+  Population& operator=(const Population&) = delete;
+  ~Population() {
+    for (Formula* formula : formulae) free_Formula(formula);
+  }
+};
+
+// Turns about one atom in `one_in` into a CHANCE atom, with probabilities
+// in sixteenths (0 and 1 included), which print and read back exactly.
+// The choice draws from a generator of its own, not from the run's stream.
+void add_chances(Formula* formula, std::mt19937& choices, uint32_t one_in) {
+  std::vector<Formula*> pending{formula};
+  while (!pending.empty()) {
+    Formula* node = pending.back();
+    pending.pop_back();
+    if (!node) continue;
+    if (node->type == DEFECTED && choices() % one_in == 0) {
+      node->type = CHANCE;
+      node->chance = static_cast<double>(choices() % 17) / 16.0;
+    }
+    pending.push_back(node->left);
+    pending.push_back(node->right);
+  }
+}
+
+// What a tournament leaves: the results, every recorded move, and the
+// state of the random stream.
+struct Outcome {
+  std::vector<Result> results = std::vector<Result>(MAX_POP);
+  Test_History history;
+  uint64_t draws = 0;
+  int32_t next_draw = 0;
+};
+
+void play(Outcome& outcome, Formula* const* formulae, int32_t pop, int32_t seed, const Game_Rules& rules) {
+  seed_random(seed);
+  const uint64_t before = draws_made();
+  play_rounds(outcome.history.data(), formulae, pop, rules);
+  get_Results(outcome.history.data(), outcome.results.data(), pop);
+  outcome.draws = draws_made() - before;
+  outcome.next_draw = draw_random();
+}
+
+bool same_results(const std::vector<Result>& a, const std::vector<Result>& b, int32_t pop) {
+  for (int32_t i = 0; i < pop; ++i) {
+    const Result& x = a[static_cast<size_t>(i)];
+    const Result& y = b[static_cast<size_t>(i)];
+    if (x.t != y.t || x.r != y.r || x.p != y.p || x.s != y.s || x.score != y.score) return false;
+  }
+  return true;
+}
+
+// A simplification simplifies to itself, and so does its printed form
+// when the notation can write the formula (time letters beyond "z", which
+// random growth may use, print as offsets).
+void expect_stable(const Formula* formula, const Formula* result) {
+  Tree again(simplify_Formula(result));
+  EXPECT_TRUE(equal_Formula(again.get(), result)) << format_Formula(formula);
+  const std::string text = format_Formula(result);
+  Tree read = parse(text);
+  if (equal_Formula(read.get(), result)) {
+    EXPECT_EQ(simplified(text), text) << "from " << format_Formula(formula);
+  }
+}
+
+// Checks every formula's simplification on its own (never larger, reads
+// back as itself) and the population's tournament with all of them in
+// place. Returns the original population's results, for breeding.
+std::vector<Result> check_population(const Population& population, int32_t seed, const Game_Rules& rules = {}) {
+  Population simple;
+  simple.pop = population.pop;
+  for (int32_t i = 0; i < population.pop; ++i) {
+    const Formula* formula = population.formulae[static_cast<size_t>(i)];
+    Tree before(copy_Formula(formula));
+    Formula* result = simplify_Formula(formula);
+    EXPECT_TRUE(equal_Formula(before.get(), formula));
+    simple.formulae[static_cast<size_t>(i)] = result;
+    EXPECT_LE(size_Formula(result), size_Formula(formula)) << format_Formula(formula);
+    expect_stable(formula, result);
+  }
+  Outcome original, replaced;
+  play(original, population.formulae.data(), population.pop, seed, rules);
+  play(replaced, simple.formulae.data(), simple.pop, seed, rules);
+  EXPECT_TRUE(same_results(original.results, replaced.results, population.pop)) << "seed " << seed;
+  EXPECT_TRUE(same_history(original.history.data(), replaced.history.data())) << "seed " << seed;
+  EXPECT_EQ(original.draws, replaced.draws) << "seed " << seed;
+  EXPECT_EQ(original.next_draw, replaced.next_draw) << "seed " << seed;
+  return original.results;
+}
+
+void fill_random(Population& population, int32_t pop, int32_t seed) {
+  seed_random(seed);
+  population.pop = pop;
+  init_random_Formulae(population.formulae.data(), pop);
+}
+
+}  // namespace
+
+TEST(Simplify, TitForTatWrittenManyWays) {
+  for (const char* text : {"Dcrp", "~~Dcrp", "Dcrp&Dcrp", "Dcrp|Drrp", "Drrp|Dcrp", "AaDcrp", "EaEaDcrp",
+                           "(Dcrp&~Drrp)|Dccp", "Dcrp&(Dcrp|Drcp)", "Dcrp|(Dcrp&R0.5)", "A'tDcrp", "Ea(Dcrp&Daap)|Dcrp",
+                           "(Dcrp&Drcp)|(Dcrp&~Drcp)", "~(~Dcrp|Drrp)", "(EaDcap&Dcrp)|(Dcrp&~EaDcap)", "Ea(Dcrp|Dcap)&Dcrp"})
+    EXPECT_EQ(simplified(text), "Dcrp") << text;
+}
+
+TEST(Simplify, ConstantsAndTheirCanonicalForms) {
+  for (const char* text : {"Drrp", "Dccp", "Drc-1", "Dcrp&~Dcrp", "EaDaap", "A'tDrrt", "Ea(Dacp&Drrp)", "Drrp&R0.5"})
+    EXPECT_EQ(simplified(text), "Drrp") << text;
+  for (const char* text : {"~Drrp", "Dcrp|~Dcrp", "Ax(~Dxxp)", "~Drrp|R0.5", "A'tEa(Dacp|~Dacp)"})
+    EXPECT_EQ(simplified(text), "(~Drrp)") << text;
+}
+
+TEST(Simplify, DrawsStayInNumberAndOrder) {
+  EXPECT_EQ(simplified("R0.5&R0.5"), "(R0.500000&R0.500000)");
+  EXPECT_EQ(simplified("R0.5|~Drrp"), "(R0.500000|(~Drrp))");  // the draw is made before TRUE
+  EXPECT_EQ(simplified("R0.5&Drrp"), "(R0.500000&Drrp)");
+  EXPECT_EQ(simplified("R0.25|R0.75"), "(R0.250000|R0.750000)");
+  EXPECT_EQ(simplified("R0.5&~R0.5"), "(R0.500000&(~R0.500000))");
+  // A drawing body is evaluated per candidate, so the quantifier stays;
+  // one nested on the same letter binds nothing and goes.
+  EXPECT_EQ(simplified("AaR0.5"), "(AaR0.500000)");
+  EXPECT_EQ(simplified("AaEaR0.5"), "(AaR0.500000)");
+  // What the body's letter does not touch comes out, if no draw precedes it.
+  EXPECT_EQ(simplified("Ea(Dcrp|R0.5)"), "(Dcrp|(EaR0.500000))");
+  EXPECT_EQ(simplified("Aa(Dcrp&(Dcap|R0.5))"), "(Dcrp&(Aa(Dcap|R0.500000)))");
+  EXPECT_EQ(simplified("Ea(R0.5|Dcrp)"), "(Ea(R0.500000|Dcrp))");
+  // A drawing operand that a constant decides before it is never evaluated.
+  EXPECT_EQ(simplified("(Dcrp|~Dcrp)|R0.5"), "(~Drrp)");
+  // Only the draw-free operand of an absorption goes.
+  EXPECT_EQ(simplified("Dcrp&(Dcrp|R0.5)"), "Dcrp");
+  EXPECT_EQ(simplified("Dcrp&(R0.5|Dcrp)"), "(Dcrp&(R0.500000|Dcrp))");
+  // Operands around a draw are minimised on their own.
+  EXPECT_EQ(simplified("((Drcp&Dcrp)|(Drcp&~Dcrp))&R0.5"), "(Drcp&R0.500000)");
+}
+
+TEST(Simplify, LettersAsTheirQuantifiersBindThem) {
+  // Two quantifiers' letters may take the same player: not a constant.
+  EXPECT_EQ(simplified("EaEb(Dabp)"), "(Ea(EbDabp))");
+  // Only the agent quantifier's letter is bound; the time letter a is a constant.
+  EXPECT_EQ(simplified("EaDrca"), "Drca");
+  EXPECT_EQ(simplified("A'aDaca"), "(A'aDaca)");
+  // Atoms under different binders are different atoms.
+  EXPECT_EQ(simplified("EaDacp&AaDacp"), "((EaDacp)&(AaDacp))");
+  EXPECT_EQ(simplified("EaDacp|EaDacp"), "(EaDacp)");
+}
+
+TEST(Simplify, TruthTablesFindSmallForms) {
+  EXPECT_EQ(simplified("(Drcp&Dcrp)|(Drcp&~Dcrp)|(~Drcp&Dcrp)"), "(Drcp|Dcrp)");
+  EXPECT_EQ(simplified("(Drcp|Dcrp)&(Drcp|~Dcrp)"), "Drcp");
+  EXPECT_EQ(simplified("~Drcp&~Dcrp"), "(~(Drcp|Dcrp))");
+  // Shared literals are factored out.
+  EXPECT_EQ(simplified("(Drcp&Dcrp)|(Drcp&Dcrp-1)|(Drcp&Dcrp-2)"), "(Drcp&((Dcrp|Dcrp-1)|Dcrp-2))");
+  EXPECT_EQ(simplified("((Dcrp|Drcp)&(Dcrp|Dcrp-1))&Drcp-1"), "(Drcp-1&((Drcp&Dcrp-1)|Dcrp))");
+  // Already as small as its function allows.
+  EXPECT_EQ(simplified("(Drcp&Dcrp)|Drcp-1"), "((Drcp&Dcrp)|Drcp-1)");
+}
+
+TEST(Simplify, DeepTextsAtAnyDepth) {
+  constexpr int DEPTH = 200000;
+  EXPECT_EQ(simplified(repeated("~", DEPTH) + "Dcrp"), "Dcrp");
+  EXPECT_EQ(simplified("Dcrp" + repeated("&Dcrp", DEPTH - 1)), "Dcrp");
+  EXPECT_EQ(simplified(repeated("Dcrp&(", DEPTH / 2) + "Dcrp" + repeated(")", DEPTH / 2)), "Dcrp");
+  EXPECT_EQ(simplified(repeated("Ed", DEPTH) + "Dcrp"), "Dcrp");
+  EXPECT_EQ(simplified(repeated("A's", DEPTH) + "R0.5"), "(A'sR0.500000)");
+  // Distinct atoms, far too many for one table, and draws between them.
+  std::string wide = "Drc0";
+  for (int i = 1; i < DEPTH / 8; ++i) wide += (i % 3 ? "&Drc" : "|R0.5&Drc") + std::to_string(i % 4000);
+  Tree tree = parse(wide);
+  Tree result(simplify_Formula(tree.get()));
+  EXPECT_LE(size_Formula(result.get()), size_Formula(tree.get()));
+}
+
+TEST(Simplify, RandomPopulationsPlayAlike) {
+  std::mt19937 choices(5);
+  for (int32_t seed = 1; seed <= 300; ++seed) {
+    Population population;
+    const int32_t sizes[] = {3, 4, 5, 10, 10, 17};
+    fill_random(population, seed % 50 == 0 ? 100 : sizes[seed % 6], seed);
+    if (seed % 2) {
+      for (int32_t i = 0; i < population.pop; ++i) add_chances(population.formulae[static_cast<size_t>(i)], choices, 4);
+    }
+    check_population(population, seed);
+  }
+}
+
+TEST(Simplify, TheLargestRandomFormulaePlayAlike) {
+  std::vector<Formula*> grown;
+  for (int32_t seed = 1; seed <= 400; ++seed) {
+    Formula* formulae[RANDOM_POP];
+    seed_random(seed);
+    init_random_Formulae(formulae, RANDOM_POP);
+    grown.insert(grown.end(), formulae, formulae + RANDOM_POP);
+  }
+  std::stable_sort(grown.begin(), grown.end(),
+                   [](const Formula* a, const Formula* b) { return size_Formula(a) > size_Formula(b); });
+  std::mt19937 choices(11);
+  for (int32_t part = 0; part < 4; ++part) {
+    Population population;
+    population.pop = 25;
+    for (int32_t i = 0; i < population.pop; ++i) {
+      population.formulae[static_cast<size_t>(i)] = copy_Formula(grown[static_cast<size_t>(part * 25 + i)]);
+      if (part % 2) add_chances(population.formulae[static_cast<size_t>(i)], choices, 8);
+    }
+    check_population(population, 1000 + part);
+  }
+  for (Formula* formula : grown) free_Formula(formula);
+}
+
+TEST(Simplify, EvolvedPopulationsPlayAlikeEveryGeneration) {
+  std::mt19937 choices(17);
+  const int32_t sizes[] = {3, 20, 100};
+  for (int32_t run = 0; run < 3; ++run) {
+    Population population;
+    fill_random(population, sizes[run], 300 + run);
+    if (run != 1)
+      for (int32_t i = 0; i < population.pop; ++i) add_chances(population.formulae[static_cast<size_t>(i)], choices, 5);
+    const int32_t generations = run == 2 ? 6 : 25;
+    for (int32_t generation = 0; generation < generations; ++generation) {
+      std::vector<Result> results = check_population(population, 7 * generation + run);
+      seed_random(generation);
+      update_Formulae(results.data(), population.formulae.data(), population.pop, Breeding{0.2, true});
+    }
+  }
+}
+
+TEST(Simplify, NoisyAndShortTournamentsPlayAlike) {
+  std::mt19937 choices(23);
+  for (int32_t seed = 1; seed <= 12; ++seed) {
+    Population population;
+    fill_random(population, 6, 500 + seed);
+    for (int32_t i = 0; i < population.pop; ++i) add_chances(population.formulae[static_cast<size_t>(i)], choices, 3);
+    check_population(population, seed, Game_Rules{30, 0.1, 0.95});
+  }
+}
+
+TEST(Simplify, TreesNoWalkerTakes) {
+  Tree odd = parse("Dcrp&Drcp");
+  odd->right->type = static_cast<Node_Kind>(12);
+  EXPECT_EQ(fatal_message([&] { Tree(simplify_Formula(odd.get())); }), "unknown formula kind while simplifying");
+  Tree cut = parse("~Dcrp");
+  free_Formula(cut->left);
+  cut->left = nullptr;
+  EXPECT_EQ(fatal_message([&] { Tree(simplify_Formula(cut.get())); }), "missing operand while simplifying");
+}

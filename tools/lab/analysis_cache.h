@@ -1,0 +1,38 @@
+// A run's analyses of its formulae. A run evolves few formulae among many
+// copies of them, and fewer behaviours still, while a behaviour costs a
+// tournament in the library's society: each distinct formula is simplified
+// once while some player holds it, and each distinct simplified formula
+// played once while some player holds a formula that simplifies to it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+#include "behaviour/analysis.h"
+#include "formula/formula.h"
+
+struct Analysis_Cache {
+  int32_t rounds = ROUNDS;  // the fingerprints' tournament length: the run's rounds
+  struct Fields {
+    std::string csv;  // ",simplified,simplified_size,plays_like,behaviour"
+    std::string simplified;
+    uint64_t generation = 0;
+  };
+  struct Played {
+    Behaviour behaviour;
+    uint64_t generation = 0;
+  };
+  std::unordered_map<std::string, Fields> by_formula;     // by canonical text
+  std::unordered_map<std::string, Played> by_simplified;  // by the simplified formula's canonical text
+  uint64_t generation = 0;  // the recorded generation being looked up
+  int64_t simplified = 0;   // simplifications made, in all
+  int64_t played = 0;       // fingerprint tournaments played, in all
+};
+
+// The analysis columns of the formula whose canonical text is `canonical`,
+// made when the cache lacks them.
+const std::string& analysis_fields(Analysis_Cache& cache, const std::string& canonical, const Formula* formula);
+
+// Ends a recorded generation: forgets the formulae no player of it held.
+void end_analysis_generation(Analysis_Cache& cache);

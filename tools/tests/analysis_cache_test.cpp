@@ -1,0 +1,63 @@
+// The lab's per-run analysis cache: one analysis per formula while it is
+// held, one fingerprint tournament per simplified formula, and the columns
+// as the CSV has them.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "analysis_cache.h"
+#include "behaviour/analysis.h"
+#include "formula/notation_printer.h"
+#include "formula/notation_reader.h"
+
+namespace {
+
+using Tree = std::unique_ptr<Formula, void (*)(Formula*)>;
+
+Tree parse(const std::string& text) { return Tree(parse_Formula(text), free_Formula); }
+
+// Looks the formula up as the lab does, by its canonical text.
+std::string look_up(Analysis_Cache& cache, const std::string& text) {
+  const Tree formula = parse(text);
+  return analysis_fields(cache, format_Formula(formula.get()), formula.get());
+}
+
+TEST(AnalysisCache, ColumnsAreTheAnalysisAsCsv) {
+  Analysis_Cache cache;
+  const Analysis tit = analyse_Formula(parse("Dcrp").get());
+  EXPECT_EQ(look_up(cache, "Dcrp"), ",\"Dcrp\",1,tit_for_tat," + tit.behaviour.id);
+  // A plays-like name left empty; a simplified formula quoted as the formula field is.
+  const Analysis odd = analyse_Formula(parse("D\"cp-1").get());
+  EXPECT_EQ(look_up(cache, "D\"cp-1"), ",\"" + std::string("D\"\"cp-1") + "\"," +
+                                           std::to_string(odd.simplified_size) + ",," + odd.behaviour.id);
+}
+
+TEST(AnalysisCache, OneAnalysisPerFormulaWhileItIsHeld) {
+  Analysis_Cache cache;
+  cache.rounds = 12;
+  const std::string first = look_up(cache, "Dcrp|Dcrp-1");
+  EXPECT_EQ(look_up(cache, "Dcrp|Dcrp-1"), first);
+  EXPECT_EQ(look_up(cache, "Dcrp"), ",\"Dcrp\",1,tit_for_tat," + analyse_Formula(parse("Dcrp").get(), 12).behaviour.id);
+  EXPECT_EQ(cache.simplified, 2);
+  EXPECT_EQ(cache.played, 2);
+  end_analysis_generation(cache);
+  // Held in the next generation: kept. Not held: forgotten, analysed again when it comes back.
+  look_up(cache, "Dcrp");
+  end_analysis_generation(cache);
+  EXPECT_EQ(cache.by_formula.size(), 1u);
+  EXPECT_EQ(cache.by_simplified.size(), 1u);
+  EXPECT_EQ(look_up(cache, "Dcrp|Dcrp-1"), first);
+  EXPECT_EQ(look_up(cache, "Dcrp"), ",\"Dcrp\",1,tit_for_tat," + analyse_Formula(parse("Dcrp").get(), 12).behaviour.id);
+  EXPECT_EQ(cache.simplified, 3);
+  EXPECT_EQ(cache.played, 3);
+}
+
+TEST(AnalysisCache, TheRunsRoundsMakeTheBehaviour) {
+  Analysis_Cache fifty, seven;
+  seven.rounds = 7;
+  EXPECT_NE(look_up(fifty, "Dcrp-1"), look_up(seven, "Dcrp-1"));
+  EXPECT_EQ(look_up(fifty, "Dcrp"), ",\"Dcrp\",1,tit_for_tat," + analyse_Formula(parse("Dcrp").get()).behaviour.id);
+}
+
+}  // namespace
