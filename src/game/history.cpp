@@ -1,6 +1,7 @@
 #include "game/history.h"
 
 #include <algorithm>
+#include <array>
 
 #include "error.h"
 
@@ -15,11 +16,15 @@ void make_slots(History& history, int32_t time) {
     history.by.resize(cells);
     history.against.resize(cells);
   }
+  // A fresh slot: each player's row holds everybody but the player.
+  static const std::array<Mask, MAX_POP> fresh = [] {
+    std::array<Mask, MAX_POP> rows;
+    for (int32_t player = 0; player < MAX_POP; ++player) rows[player] = all_but(player);
+    return rows;
+  }();
   for (int32_t slot = history.times; slot <= time; ++slot) {
-    for (int32_t player = 0; player < MAX_POP; ++player) {
-      history.by[slot * MAX_POP + player] = all_but(player);
-      history.against[slot * MAX_POP + player] = all_but(player);
-    }
+    std::copy(fresh.begin(), fresh.end(), history.by.begin() + slot * MAX_POP);
+    std::copy(fresh.begin(), fresh.end(), history.against.begin() + slot * MAX_POP);
     history.played[slot] = false;
   }
   history.times = time + 1;
