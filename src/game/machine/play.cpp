@@ -100,11 +100,14 @@ void forget_everything(Machine& m, int32_t pop, int32_t rounds, int64_t max_tabl
 
 // How many players ask for each region's query.
 void prepare_tables(Machine& m) {
-  std::vector<int32_t> uses(m.plan.nodes.size(), 0);
   std::vector<int32_t> queries;
   for (const Strategy& strategy : m.strategies)
     for (const Region& region : strategy.program.regions)
       if (region.plan == Region_Plan::TABLES) queries.push_back(region.query);
+  // Most tournaments ask no query at all: then nothing is worked out over
+  // the plan, which holds every formula the machine has kept.
+  if (queries.empty()) return clear_Query_Tables(m.tables, m.plan);
+  std::vector<int32_t> uses(m.plan.nodes.size(), 0);
   for (int32_t index : m.of_player)
     for (const Region& region : m.strategies[index].program.regions)
       if (region.plan == Region_Plan::TABLES) ++uses[region.query];

@@ -669,6 +669,13 @@ Scratch_Need scratch_need(const Query_Tables& tables, const Query_Plan& plan, co
 
 }  // namespace
 
+void clear_Query_Tables(Query_Tables& tables, const Query_Plan& plan) {
+  tables.plan = &plan;
+  tables.round = INT32_MIN;
+  tables.for_round.top = 0;
+  tables.scratch.top = 0;
+}
+
 void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses,
                           const std::vector<int32_t>& queries) {
   const size_t nodes = plan.nodes.size();

@@ -91,6 +91,10 @@ struct Query_Tables {
 
 constexpr int64_t TABLE_START_COST = 24;
 
+// Readies the tables of a plan for a tournament that asks no query: none
+// may be asked until they are prepared with some.
+void clear_Query_Tables(Query_Tables& tables, const Query_Plan& plan);
+
 // Readies the tables of a plan for its tournament. `uses[n]` is how many
 // players ask for node n as a whole query (0 for the nodes that are only
 // parts of others); `queries` lists them.
