@@ -17,8 +17,8 @@ using Node_Id = int32_t;
 constexpr Node_Id NO_NODE = -1;
 
 // A draw-free boolean region with more distinct variables than this is
-// not tabulated: its truth table would have more than 4096 rows.
-constexpr int32_t MOST_TABLE_VARIABLES = 12;
+// not tabulated: its truth table would have more than 256 rows.
+constexpr int32_t MOST_TABLE_VARIABLES = 8;
 
 struct Letter_Set {
   std::array<uint64_t, 4> bits{};

@@ -1,5 +1,6 @@
 #include "behaviour/region_minimiser.h"
 
+#include <array>
 #include <cstdint>
 #include <unordered_map>
 #include <utility>
@@ -254,6 +255,38 @@ Node_Id factored_sum(Formula_Graph& graph, const Graph_Node& top, const std::vec
   return without.empty() ? part : make_or(graph, part, factored_sum(graph, top, without, count));
 }
 
+// A cover of a function by prime implicants, or none when it has too many.
+struct Cover {
+  bool found = false;
+  std::vector<Cube> cubes;
+};
+
+struct Table_Hash {
+  size_t operator()(const Table& table) const {
+    uint64_t h = table.size();
+    for (uint64_t word : table) h = (h ^ word) * 0x9e3779b97f4a7c15ull;
+    return static_cast<size_t>(h ^ (h >> 29));
+  }
+};
+
+// The covers found so far on this thread, by the number of variables and
+// the truth table: regions of different formulae (and the same region in
+// each pass of simplification) often have the same function. Forgotten all
+// at once past MOST_COVERS.
+constexpr size_t MOST_COVERS = size_t{1} << 16;
+
+const Cover& cover_of(const Table& on, const Tabulation& tab) {
+  thread_local std::array<std::unordered_map<Table, Cover, Table_Hash>, MOST_TABLE_VARIABLES + 1> found;
+  auto& covers = found[static_cast<size_t>(tab.count)];
+  auto known = covers.find(on);
+  if (known != covers.end()) return known->second;
+  if (covers.size() >= MOST_COVERS) covers.clear();
+  Cover cover;
+  const std::vector<Cube> primes = prime_implicants(on, tab);
+  if (!primes.empty()) cover = {true, greedy_cover(on, primes, tab)};
+  return covers.emplace(on, std::move(cover)).first->second;
+}
+
 // Two-level forms of the rows where `on` holds, flat and factored, from a
 // cover by prime implicants; none when there are too many of those.
 std::vector<Node_Id> sums_of_products(Formula_Graph& graph, const Graph_Node& top, const Table& on,
@@ -261,10 +294,9 @@ std::vector<Node_Id> sums_of_products(Formula_Graph& graph, const Graph_Node& to
   bool any = false;
   for (uint64_t word : on) any = any || word != 0;
   if (!any) return {graph.never};
-  const std::vector<Cube> primes = prime_implicants(on, tab);
-  if (primes.empty()) return {};
-  const std::vector<Cube> cover = greedy_cover(on, primes, tab);
-  return {flat_sum(graph, top, cover, tab.count), factored_sum(graph, top, cover, tab.count)};
+  const Cover& cover = cover_of(on, tab);
+  if (!cover.found) return {};
+  return {flat_sum(graph, top, cover.cubes, tab.count), factored_sum(graph, top, cover.cubes, tab.count)};
 }
 
 Node_Id smaller(const Formula_Graph& graph, Node_Id current, Node_Id candidate) {

@@ -15,7 +15,7 @@
 // whose draw-free body does not name their letter, draw-free operands
 // taken out of a quantifier's body when they do not name its letter
 // (Ea(X|Y) is X|EaY), and, for every draw-free part without quantifiers
-// of at most 12 distinct atoms and quantified subformulae, the smallest
+// of at most 8 distinct atoms and quantified subformulae, the smallest
 // of the forms found from its truth table: sums of prime implicants, flat
 // or with shared literals factored out, of the function or of its
 // negation. Parts that draw keep every CHANCE atom that may be evaluated,
