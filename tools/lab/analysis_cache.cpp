@@ -16,22 +16,55 @@ std::string csv_fields(const std::string& simplified, int64_t size, const Behavi
   return fields;
 }
 
+// The memory, emptied when it holds another number of rounds or too much.
+Analysis_Memory* memory_for(Analysis_Cache& cache) {
+  Analysis_Memory* memory = cache.memory;
+  if (memory && (memory->rounds != cache.rounds || memory->by_formula.size() >= Analysis_Memory::MOST_REMEMBERED)) {
+    memory->by_formula.clear();
+    memory->by_simplified.clear();
+    memory->rounds = cache.rounds;
+  }
+  return memory;
+}
+
+Behaviour played_behaviour(Analysis_Cache& cache, const std::string& text, const Formula* simplified) {
+  Analysis_Memory* memory = memory_for(cache);
+  if (memory) {
+    auto known = memory->by_simplified.find(text);
+    if (known != memory->by_simplified.end()) return known->second;
+  }
+  ++cache.played;
+  Behaviour behaviour = behaviour_of(simplified, cache.rounds);
+  if (memory) memory->by_simplified.emplace(text, behaviour);
+  return behaviour;
+}
+
 const Behaviour& behaviour_in(Analysis_Cache& cache, const std::string& text, const Formula* simplified) {
   auto [at, added] = cache.by_simplified.try_emplace(text);
-  if (added) {
-    at->second.behaviour = behaviour_of(simplified, cache.rounds);
-    ++cache.played;
-  }
+  if (added) at->second.behaviour = played_behaviour(cache, text, simplified);
   at->second.generation = cache.generation;
   return at->second.behaviour;
 }
 
-Analysis_Cache::Fields analyse(Analysis_Cache& cache, const Formula* formula) {
+Analysis_Cache::Fields analyse(Analysis_Cache& cache, const std::string& canonical, const Formula* formula) {
+  Analysis_Memory* memory = memory_for(cache);
+  if (memory) {
+    auto known = memory->by_formula.find(canonical);
+    if (known != memory->by_formula.end()) {
+      auto [at, added] = cache.by_simplified.try_emplace(known->second.simplified);
+      if (added) at->second.behaviour = known->second.behaviour;
+      at->second.generation = cache.generation;
+      return {known->second.csv, known->second.simplified, cache.generation};
+    }
+  }
   const std::unique_ptr<Formula, void (*)(Formula*)> simplified(simplify_Formula(formula), free_Formula);
   ++cache.simplified;
   std::string text = format_Formula(simplified.get());
   const Behaviour& behaviour = behaviour_in(cache, text, simplified.get());
-  return {csv_fields(text, size_Formula(simplified.get()), behaviour), std::move(text), cache.generation};
+  Analysis_Cache::Fields fields{csv_fields(text, size_Formula(simplified.get()), behaviour), std::move(text),
+                                cache.generation};
+  if (memory) memory->by_formula.emplace(canonical, Analysis_Memory::Found{fields.csv, fields.simplified, behaviour});
+  return fields;
 }
 
 }  // namespace
@@ -39,12 +72,17 @@ Analysis_Cache::Fields analyse(Analysis_Cache& cache, const Formula* formula) {
 const std::string& analysis_fields(Analysis_Cache& cache, const std::string& canonical, const Formula* formula) {
   auto at = cache.by_formula.find(canonical);
   if (at == cache.by_formula.end()) {
-    at = cache.by_formula.emplace(canonical, analyse(cache, formula)).first;
+    at = cache.by_formula.emplace(canonical, analyse(cache, canonical, formula)).first;
   } else if (at->second.generation != cache.generation) {
     at->second.generation = cache.generation;
     cache.by_simplified.at(at->second.simplified).generation = cache.generation;
   }
   return at->second.csv;
+}
+
+Analysis_Memory& thread_analysis_memory() {
+  thread_local Analysis_Memory memory;
+  return memory;
 }
 
 void end_analysis_generation(Analysis_Cache& cache) {

@@ -12,7 +12,28 @@
 #include "behaviour/analysis.h"
 #include "formula/formula.h"
 
+// What one thread has analysed in all its runs. An analysis depends on the
+// formula and the rounds alone, and the runs of a sweep meet the same small
+// formulae again and again, so a run first asks what earlier runs on its
+// thread found. It holds at most MOST_REMEMBERED formulae: past that it
+// forgets everything at once and starts again.
+struct Analysis_Memory {
+  static constexpr size_t MOST_REMEMBERED = size_t{1} << 16;
+  struct Found {
+    std::string csv;
+    std::string simplified;
+    Behaviour behaviour;
+  };
+  int32_t rounds = -1;  // of everything remembered
+  std::unordered_map<std::string, Found> by_formula;         // by canonical text
+  std::unordered_map<std::string, Behaviour> by_simplified;  // by the simplified formula's canonical text
+};
+
+// The calling thread's memory.
+Analysis_Memory& thread_analysis_memory();
+
 struct Analysis_Cache {
+  Analysis_Memory* memory = nullptr;  // earlier runs' analyses, or none
   int32_t rounds = ROUNDS;  // the fingerprints' tournament length: the run's rounds
   struct Fields {
     std::string csv;  // ",simplified,simplified_size,plays_like,behaviour"

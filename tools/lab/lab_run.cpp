@@ -122,6 +122,7 @@ Run_Fixation run_seed(const Lab_Options& options, const Read_Population& read, i
   seed_random(seed);
   Analysis_Cache analysis;
   analysis.rounds = options.rounds;
+  analysis.memory = &thread_analysis_memory();
   Recorder recorder{options, sink,  seed, {}, History{}, std::vector<Result>(MAX_POP),
                     options.analysis ? &analysis : nullptr};
   Run_Population population;

@@ -60,4 +60,29 @@ TEST(AnalysisCache, TheRunsRoundsMakeTheBehaviour) {
   EXPECT_EQ(look_up(fifty, "Dcrp"), ",\"Dcrp\",1,tit_for_tat," + analyse_Formula(parse("Dcrp").get()).behaviour.id);
 }
 
+// A thread's memory serves later runs: the same columns, nothing analysed
+// or played again; another number of rounds starts it afresh.
+TEST(AnalysisCache, LaterRunsAskTheThreadsMemory) {
+  Analysis_Memory memory;
+  Analysis_Cache first, second, shorter;
+  first.memory = second.memory = shorter.memory = &memory;
+  const std::string tit = look_up(first, "~~Dcrp");
+  const std::string late = look_up(first, "Dcrp-1|Drrp");
+  EXPECT_EQ(look_up(second, "~~Dcrp"), tit);
+  EXPECT_EQ(look_up(second, "Dcrp-1|Drrp"), late);
+  EXPECT_EQ(second.simplified, 0);
+  EXPECT_EQ(second.played, 0);
+  // A formula new to the memory whose simplified form it knows: simplified, not played.
+  EXPECT_EQ(look_up(second, "Dcrp&Dcrp"), tit);
+  EXPECT_EQ(second.simplified, 1);
+  EXPECT_EQ(second.played, 0);
+  end_analysis_generation(second);  // the run's own cache forgets; the memory keeps
+  EXPECT_EQ(look_up(second, "Dcrp-1|Drrp"), late);
+  EXPECT_EQ(second.simplified, 1);
+  shorter.rounds = 7;
+  EXPECT_NE(look_up(shorter, "Dcrp-1|Drrp"), late);
+  EXPECT_EQ(shorter.played, 1);
+  EXPECT_EQ(memory.rounds, 7);
+}
+
 }  // namespace
