@@ -19,11 +19,16 @@ std::string csv_fields(const std::string& simplified, int64_t size, const Behavi
 // The memory, emptied when it holds another number of rounds or too much.
 Analysis_Memory* memory_for(Analysis_Cache& cache) {
   Analysis_Memory* memory = cache.memory;
-  if (memory && (memory->rounds != cache.rounds || memory->by_formula.size() >= Analysis_Memory::MOST_REMEMBERED)) {
+  if (!memory) return nullptr;
+  if (memory->rounds != cache.rounds) {
     memory->by_formula.clear();
     memory->by_simplified.clear();
     memory->rounds = cache.rounds;
   }
+  // Each part is forgotten on its own: there are far fewer simplified
+  // formulae than formulae, and each costs a tournament.
+  if (memory->by_formula.size() >= Analysis_Memory::MOST_REMEMBERED) memory->by_formula.clear();
+  if (memory->by_simplified.size() >= Analysis_Memory::MOST_REMEMBERED) memory->by_simplified.clear();
   return memory;
 }
 

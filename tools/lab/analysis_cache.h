@@ -15,8 +15,8 @@
 // What one thread has analysed in all its runs. An analysis depends on the
 // formula and the rounds alone, and the runs of a sweep meet the same small
 // formulae again and again, so a run first asks what earlier runs on its
-// thread found. It holds at most MOST_REMEMBERED formulae: past that it
-// forgets everything at once and starts again.
+// thread found. Each of its maps holds at most MOST_REMEMBERED entries:
+// past that it forgets them all at once and starts again.
 struct Analysis_Memory {
   static constexpr size_t MOST_REMEMBERED = size_t{1} << 16;
   struct Found {
