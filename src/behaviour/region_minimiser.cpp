@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -54,38 +55,52 @@ int32_t variable_index(const Graph_Node& root, Node_Id id) {
   return -1;
 }
 
-// The truth table of a region over the root's variables, walked without
-// recursion, each shared node once.
-Table truth_table(const Formula_Graph& graph, Node_Id root, const Tabulation& tab) {
-  const Graph_Node& top = node_of(graph, root);
-  std::unordered_map<Node_Id, Table> done;
+// A value for `root` worked out bottom up, without recursion and each
+// shared node once: `leaf(id)` gives the value of a node whose operands
+// need none, or nothing; `combine(node, left, right)` that of a NOT (right
+// unused), AND or OR from its operands' values.
+template <typename Value, typename Graph, typename Leaf, typename Combine>
+Value bottom_up(Graph& graph, Node_Id root, Leaf leaf, Combine combine) {
+  std::unordered_map<Node_Id, Value> done;
   std::vector<std::pair<Node_Id, bool>> pending{{root, false}};
   while (!pending.empty()) {
     auto [id, operands_done] = pending.back();
     pending.pop_back();
     if (done.count(id)) continue;
-    const Graph_Node& node = node_of(graph, id);
-    if (!is_region(graph, id)) {
-      const int32_t index = variable_index(top, id);
-      done.emplace(id, index < 0 ? Table(tab.words, 0) : variable_column(tab, index));  // no index: false
-      continue;
-    }
+    const Graph_Node node = node_of(graph, id);  // a copy: combining may add nodes
     if (!operands_done) {
+      std::optional<Value> value = leaf(id);
+      if (value) {
+        done.emplace(id, std::move(*value));
+        continue;
+      }
       pending.push_back({id, true});
       pending.push_back({node.left, false});
       if (node.right != NO_NODE) pending.push_back({node.right, false});
       continue;
     }
-    Table table = done.at(node.left);
-    if (node.kind == NOT)
-      for (uint64_t& word : table) word = ~word;
-    else
-      for (size_t w = 0; w < tab.words; ++w)
-        table[w] = node.kind == AND ? table[w] & done.at(node.right)[w] : table[w] | done.at(node.right)[w];
-    table[tab.words - 1] &= tab.last_mask;
-    done.emplace(id, std::move(table));
+    const Value& left = done.at(node.left);
+    done.emplace(id, combine(node, left, node.kind == NOT ? left : done.at(node.right)));
   }
-  return done.at(root);
+  return std::move(done.at(root));
+}
+
+// The truth table of a region over the root's variables.
+Table truth_table(const Formula_Graph& graph, Node_Id root, const Tabulation& tab) {
+  const Graph_Node& top = node_of(graph, root);
+  auto leaf = [&](Node_Id id) -> std::optional<Table> {
+    if (is_region(graph, id)) return std::nullopt;
+    const int32_t index = variable_index(top, id);
+    return index < 0 ? Table(tab.words, 0) : variable_column(tab, index);  // no index: false
+  };
+  auto combine = [&](const Graph_Node& node, const Table& left, const Table& right) {
+    Table table = left;
+    for (size_t w = 0; w < tab.words; ++w)
+      table[w] = node.kind == NOT ? ~table[w] : node.kind == AND ? table[w] & right[w] : table[w] | right[w];
+    table[tab.words - 1] &= tab.last_mask;
+    return table;
+  };
+  return bottom_up<Table>(graph, root, leaf, combine);
 }
 
 bool row_holds(const Table& table, uint32_t row) { return (table[row >> 6] >> (row & 63)) & 1; }
@@ -327,30 +342,14 @@ Node_Id minimise_small_region(Formula_Graph& graph, Node_Id root) {
 
 Node_Id minimise_region(Formula_Graph& graph, Node_Id root) {
   // Parts of a region too wide to tabulate are rebuilt from their
-  // minimised operands, bottom up and without recursion.
-  std::unordered_map<Node_Id, Node_Id> done;
-  std::vector<std::pair<Node_Id, bool>> pending{{root, false}};
-  while (!pending.empty()) {
-    auto [id, operands_done] = pending.back();
-    pending.pop_back();
-    if (done.count(id)) continue;
-    if (!is_region(graph, id)) {
-      done.emplace(id, id);
-      continue;
-    }
-    const Graph_Node node = node_of(graph, id);
-    if (node.variable_count <= MOST_TABLE_VARIABLES) {
-      done.emplace(id, minimise_small_region(graph, id));
-      continue;
-    }
-    if (!operands_done) {
-      pending.push_back({id, true});
-      pending.push_back({node.left, false});
-      if (node.right != NO_NODE) pending.push_back({node.right, false});
-      continue;
-    }
-    const Node_Id left = done.at(node.left);
-    done.emplace(id, node.kind == NOT ? make_not(graph, left) : make_binary(graph, node.kind, left, done.at(node.right)));
-  }
-  return done.at(root);
+  // minimised operands.
+  auto leaf = [&](Node_Id id) -> std::optional<Node_Id> {
+    if (!is_region(graph, id)) return id;
+    if (node_of(graph, id).variable_count <= MOST_TABLE_VARIABLES) return minimise_small_region(graph, id);
+    return std::nullopt;
+  };
+  auto combine = [&](const Graph_Node& node, Node_Id left, Node_Id right) {
+    return node.kind == NOT ? make_not(graph, left) : make_binary(graph, node.kind, left, right);
+  };
+  return bottom_up<Node_Id>(graph, root, leaf, combine);
 }
