@@ -1,6 +1,6 @@
 #include "behaviour/analysis.h"
 
-#include <memory>
+#include <utility>
 
 #include "behaviour/fingerprint.h"
 #include "behaviour/simplify.h"
@@ -11,7 +11,14 @@ Behaviour behaviour_of(const Formula* formula, int32_t rounds) {
   return {plays_like(fingerprint), behaviour_id(fingerprint)};
 }
 
+Simplified simplified_of(const Formula* formula) {
+  Simplified simplified{{simplify_Formula(formula), free_Formula}, {}};
+  simplified.text = format_Formula(simplified.tree.get());
+  return simplified;
+}
+
 Analysis analyse_Formula(const Formula* formula, int32_t rounds) {
-  const std::unique_ptr<Formula, void (*)(Formula*)> simplified(simplify_Formula(formula), free_Formula);
-  return {format_Formula(simplified.get()), size_Formula(simplified.get()), behaviour_of(simplified.get(), rounds)};
+  Simplified simplified = simplified_of(formula);
+  const Behaviour behaviour = behaviour_of(simplified.tree.get(), rounds);
+  return {std::move(simplified.text), size_Formula(simplified.tree.get()), behaviour};
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "formula/formula.h"
@@ -24,6 +25,14 @@ struct Analysis {
 // Plays the formula's fingerprint tournament; the caller's random stream is
 // left as it was.
 Behaviour behaviour_of(const Formula* formula, int32_t rounds = ROUNDS);
+
+// The part of an analysis that plays nothing: the simplified tree, which
+// the caller then owns, and its canonical text.
+struct Simplified {
+  std::unique_ptr<Formula, void (*)(Formula*)> tree;
+  std::string text;
+};
+Simplified simplified_of(const Formula* formula);
 
 // The formula simplified, and the behaviour of the simplified formula, which
 // plays exactly like the original and costs the machine less.

@@ -1,9 +1,5 @@
 #include "analysis_cache.h"
 
-#include <memory>
-
-#include "behaviour/simplify.h"
-#include "formula/notation_printer.h"
 #include "text_bytes.h"
 
 namespace {
@@ -62,12 +58,11 @@ Analysis_Cache::Fields analyse(Analysis_Cache& cache, const std::string& canonic
       return {known->second.csv, known->second.simplified, cache.generation};
     }
   }
-  const std::unique_ptr<Formula, void (*)(Formula*)> simplified(simplify_Formula(formula), free_Formula);
+  Simplified simplified = simplified_of(formula);
   ++cache.simplified;
-  std::string text = format_Formula(simplified.get());
-  const Behaviour& behaviour = behaviour_in(cache, text, simplified.get());
-  Analysis_Cache::Fields fields{csv_fields(text, size_Formula(simplified.get()), behaviour), std::move(text),
-                                cache.generation};
+  const Behaviour& behaviour = behaviour_in(cache, simplified.text, simplified.tree.get());
+  Analysis_Cache::Fields fields{csv_fields(simplified.text, size_Formula(simplified.tree.get()), behaviour),
+                                std::move(simplified.text), cache.generation};
   if (memory) memory->by_formula.emplace(canonical, Analysis_Memory::Found{fields.csv, fields.simplified, behaviour});
   return fields;
 }
