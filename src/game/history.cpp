@@ -84,20 +84,23 @@ int32_t extent_of(Mask players) {
 // The round's `against` plane from its `by` plane when its moves were
 // recorded for players 0 to n - 1 only: everyone else's rows and columns
 // are as a fresh slot has them, everybody but the player itself, so only
-// the first n rows of `against` change, and each is gathered bit by bit.
+// the first n rows of `against` change. Each of those is cleared for the
+// first n players, who are then added from their rows a defection at a
+// time: most moves of a round are cooperations.
 void turn_small_round(History& history, int32_t n) {
   const Mask* by = by_plane(history, history.playing);
   Mask* against = history.against.data() + history.playing * MAX_POP;
-  for (int32_t b = 0; b < n; ++b) {
-    Mask column = ~first_players(n) & ~player_bit(b);
-    for (int32_t a = 0; a < n; ++a)
-      if (has_player(by[a], b)) column = column | player_bit(a);
-    against[b] = column;
-  }
+  const uint64_t first = first_players(n).low;
+  for (int32_t b = 0; b < n; ++b) against[b] = ~first_players(n) & ~player_bit(b);
+  for (int32_t a = 0; a < n; ++a)
+    for (uint64_t defected = by[a].low & first; defected != 0; defected &= defected - 1)
+      against[__builtin_ctzll(defected)].low |= uint64_t{1} << a;
 }
 
-// Past this many players the whole plane is transposed at once.
+// Past this many players the whole plane is transposed at once. A small
+// round's players are bits of one word.
 constexpr int32_t SMALL_ROUND = 40;
+static_assert(SMALL_ROUND <= 64);
 
 }  // namespace
 
