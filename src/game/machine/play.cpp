@@ -262,27 +262,35 @@ Region_Policy policy_of(Evaluation_Choice choice) {
 
 }  // namespace
 
+Row_Play start_row_play(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules,
+                         const Machine_Settings& settings) {
+  reset_history(history);
+  if (pop < 2) return {&history, rules, settings.choice, MACHINES};
+  Machine& m = machine_for(pop, rules.rounds, settings.max_table_sets);
+  compile_population(m, formulae, pop, rules.rounds, settings.max_table_sets);
+  return {&history, rules, settings.choice, static_cast<size_t>(&m - machines.kept.data())};
+}
+
+void play_row(Row_Play& play, agent row, int32_t time) {
+  Machine& m = machines.kept[play.machine];
+  Strategy& strategy = m.strategies[m.of_player[row]];
+  if (m.tables_stale && strategy.program.planned) {
+    prepare_tables(m);
+    m.tables_stale = false;
+  }
+  const Batch decisions{play.history, m.pop, row, time - 1, ++m.batches, &m.tables, &m.memos,
+                        strategy.first_memo, policy_of(play.choice), reads_current_round(strategy.program, time)};
+  decide_row(*play.history, strategy, decisions, play.rules);
+  if (strategy.state.wants_tables && !strategy.program.planned) plan_strategy(m, strategy);
+}
+
 void play_rounds_choosing(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules,
                           const Machine_Settings& settings) {
-  const int32_t rounds = rules.rounds;
-  reset_history(history);
+  Row_Play play = start_row_play(history, formulae, pop, rules, settings);
   if (pop < 2) return;
-  Machine& m = machine_for(pop, rounds, settings.max_table_sets);
-  compile_population(m, formulae, pop, rounds, settings.max_table_sets);
-  const Region_Policy policy = policy_of(settings.choice);
-  for (int32_t time = 0; time < rounds; ++time) {
+  for (int32_t time = 0; time < rules.rounds; ++time) {
     start_round(history, time);
-    for (agent row = 0; row < pop; ++row) {
-      Strategy& strategy = m.strategies[m.of_player[row]];
-      if (m.tables_stale && strategy.program.planned) {
-        prepare_tables(m);
-        m.tables_stale = false;
-      }
-      const Batch decisions{&history, pop, row, time - 1, ++m.batches, &m.tables, &m.memos,
-                            strategy.first_memo, policy, reads_current_round(strategy.program, time)};
-      decide_row(history, strategy, decisions, rules);
-      if (strategy.state.wants_tables && !strategy.program.planned) plan_strategy(m, strategy);
-    }
+    for (agent row = 0; row < pop; ++row) play_row(play, row, time);
     finish_round(history);
     if (!plays_another_round(rules, time)) break;
   }

@@ -3,6 +3,7 @@
 // both of its ways of deciding against evaluation by substituted copies.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "formula/formula.h"
@@ -26,3 +27,25 @@ struct Machine_Settings {
 
 void play_rounds_choosing(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules,
                           const Machine_Settings& settings);
+
+// The same tournament played a row at a time by its caller, who starts and
+// finishes each round and may record some rows' moves itself instead of
+// having them decided: moves it knows from an earlier tournament that was
+// the same up to that row, draws included (the caller then moves the
+// random stream on past their draws). A row decided after rounds in which
+// its moves were recorded for it reads them as recorded.
+struct Row_Play {
+  History* history;
+  Game_Rules rules;
+  Evaluation_Choice choice;
+  size_t machine;  // which of the thread's machines plays: no other
+                   // tournament may start on the thread until this one ends
+};
+
+// Resets the history and compiles the players.
+Row_Play start_row_play(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules,
+                        const Machine_Settings& settings);
+
+// Decides `row`'s moves in round `time`, the round being played, and
+// records them.
+void play_row(Row_Play& play, agent row, int32_t time);
