@@ -1,0 +1,114 @@
+#include "behaviour/society_tree.h"
+
+#include <unordered_map>
+#include <vector>
+
+#include "game/machine/play.h"
+#include "game/tournament.h"
+#include "random_stream.h"
+
+namespace {
+
+// A round reached: the round before it, and the last player's moves and
+// the stream's draws since seeding at its end.
+struct Step {
+  int32_t before;
+  uint64_t moves;
+  uint64_t draws;
+  bool operator==(const Step&) const = default;
+};
+
+struct Step_Hash {
+  size_t operator()(const Step& step) const {
+    uint64_t h = static_cast<uint64_t>(step.before) * 0x9e3779b97f4a7c15ull;
+    h = (h ^ step.moves) * 0xbf58476d1ce4e5b9ull;
+    h = (h ^ step.draws) * 0x94d049bb133111ebull;
+    return static_cast<size_t>(h ^ (h >> 31));
+  }
+};
+
+// The rounds of the library's strategies in `library` order: round n holds
+// each strategy's moves (bit c: defected against c) and the draws since
+// seeding after the last of them.
+struct Society_Tree {
+  int32_t rounds = -1;
+  std::vector<const Formula*> library;
+  std::vector<uint64_t> moves;  // round n, row r: at n * library.size() + r
+  std::vector<uint64_t> draws;
+  std::unordered_map<Step, int32_t, Step_Hash> reached;
+};
+
+// Past this many rounds (about 16 MiB with the library of a dozen) the
+// tree starts again.
+constexpr size_t MOST_ROUNDS = size_t{1} << 17;
+
+// The largest society a round's moves are kept for, one word a row.
+constexpr int32_t MOST_PLAYERS = 64;
+
+Society_Tree& tree_for(Formula* const* players, int32_t library, int32_t rounds) {
+  thread_local Society_Tree tree;
+  const std::vector<const Formula*> same(players, players + library);
+  if (tree.rounds != rounds || tree.library != same || tree.draws.size() >= MOST_ROUNDS) {
+    tree = Society_Tree{};
+    tree.rounds = rounds;
+    tree.library = same;
+  }
+  return tree;
+}
+
+uint64_t row_moves(const History& history, agent row, int32_t time) { return by_plane(history, time)[row].low; }
+
+void record_known(History& history, const Society_Tree& tree, int32_t round, int32_t pop) {
+  const auto library = static_cast<agent>(tree.library.size());
+  for (agent row = 0; row < library; ++row) {
+    const Mask opponents = first_players(pop) & ~player_bit(row);
+    record_moves(history, row, opponents, Mask{tree.moves[static_cast<size_t>(round) * tree.library.size() + row], 0});
+  }
+}
+
+void skip_draws(uint64_t count) {
+  random_stream.engine.discard(count);
+  random_stream.draws += count;
+}
+
+// Decides the library's rows of a round not reached before, and keeps them.
+int32_t new_round(Society_Tree& tree, Row_Play& play, const Step& step, int32_t time, uint64_t seeded) {
+  const auto library = static_cast<agent>(tree.library.size());
+  std::vector<uint64_t> moves;
+  for (agent row = 0; row < library; ++row) {
+    play_row(play, row, time);
+    moves.push_back(row_moves(*play.history, row, time));
+  }
+  const auto round = static_cast<int32_t>(tree.draws.size());
+  tree.moves.insert(tree.moves.end(), moves.begin(), moves.end());
+  tree.draws.push_back(draws_made() - seeded);
+  tree.reached.emplace(step, round);
+  return round;
+}
+
+}  // namespace
+
+void play_behind_library(History& history, Formula* const* players, int32_t pop, int32_t rounds) {
+  const Game_Rules rules{rounds, 0.0, NO_CONTINUATION};
+  if (pop < 2 || pop > MOST_PLAYERS) return play_rounds(history, players, pop, rules);
+  const agent last = pop - 1;
+  Society_Tree& tree = tree_for(players, last, rounds);
+  Row_Play play = start_row_play(history, players, pop, rules, Machine_Settings{});
+  const uint64_t seeded = draws_made();
+  Step step{-1, 0, 0};
+  for (int32_t time = 0; time < rounds; ++time) {
+    start_round(history, time);
+    auto known = tree.reached.find(step);
+    int32_t round = 0;
+    if (known != tree.reached.end()) {
+      round = known->second;
+      record_known(history, tree, round, pop);
+      skip_draws(tree.draws[static_cast<size_t>(round)] - (draws_made() - seeded));
+    } else {
+      round = new_round(tree, play, step, time, seeded);
+    }
+    play_row(play, last, time);
+    step = {round, row_moves(history, last, time), draws_made() - seeded};
+    finish_round(history);
+  }
+}
