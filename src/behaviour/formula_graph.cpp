@@ -1,5 +1,6 @@
 #include "behaviour/formula_graph.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -116,10 +117,21 @@ void summarise(const Formula_Graph& graph, Graph_Node& node, Node_Id self) {
   if (is_binary(node.kind)) add_variables(node, node_of(graph, node.right));
 }
 
-}  // namespace
+Node_Id& bucket_of(Formula_Graph& graph, uint64_t hash) {
+  return graph.buckets[static_cast<size_t>(hash) & (graph.buckets.size() - 1)];
+}
 
-Formula_Graph new_Formula_Graph() {
-  Formula_Graph graph;
+// Doubles the buckets and chains every node again.
+void grow_buckets(Formula_Graph& graph) {
+  graph.buckets.assign(std::max<size_t>(64, 2 * graph.buckets.size()), NO_NODE);
+  for (size_t i = 0; i < graph.nodes.size(); ++i) {
+    Node_Id& bucket = bucket_of(graph, graph.nodes[i].hash);
+    graph.nodes[i].next_alike = bucket;
+    bucket = static_cast<Node_Id>(i);
+  }
+}
+
+void add_constants(Formula_Graph& graph) {
   graph.never = NO_NODE;  // while it is made, Drrp is its own variable: undone below
   Formula never_atom{};
   never_atom.type = DEFECTED;
@@ -129,21 +141,36 @@ Formula_Graph new_Formula_Graph() {
   graph.never = intern_atom(graph, never_atom);
   graph.nodes[static_cast<size_t>(graph.never)].variable_count = 0;
   graph.always = intern_inner(graph, NOT, graph.never);
+}
+
+}  // namespace
+
+Formula_Graph new_Formula_Graph() {
+  Formula_Graph graph;
+  add_constants(graph);
   return graph;
+}
+
+void clear_Formula_Graph(Formula_Graph& graph) {
+  // Only the buckets the nodes are in are emptied: a large formula leaves
+  // many buckets that the small ones after it would each clear again.
+  for (const Graph_Node& node : graph.nodes) bucket_of(graph, node.hash) = NO_NODE;
+  graph.nodes.clear();
+  add_constants(graph);
 }
 
 Node_Id intern_node(Formula_Graph& graph, const Graph_Node& shape) {
   const uint64_t hash = hash_of(graph, shape);
-  auto [slot, fresh] = graph.first_of_hash.try_emplace(hash, NO_NODE);
-  for (Node_Id id = slot->second; id != NO_NODE; id = node_of(graph, id).next_alike)
-    if (same_shape(node_of(graph, id), shape)) return id;
+  if (2 * (graph.nodes.size() + 1) > graph.buckets.size()) grow_buckets(graph);
+  Node_Id& bucket = bucket_of(graph, hash);
+  for (Node_Id id = bucket; id != NO_NODE; id = node_of(graph, id).next_alike)
+    if (node_of(graph, id).hash == hash && same_shape(node_of(graph, id), shape)) return id;
   const auto id = static_cast<Node_Id>(graph.nodes.size());
-  Graph_Node node = shape;
+  Graph_Node& node = graph.nodes.emplace_back(shape);
   node.hash = hash;
-  node.next_alike = slot->second;
+  node.next_alike = bucket;
   summarise(graph, node, id);
-  slot->second = id;
-  graph.nodes.push_back(node);
+  bucket = id;
   return id;
 }
 

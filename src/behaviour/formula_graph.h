@@ -8,7 +8,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "formula/formula.h"
@@ -41,17 +40,22 @@ struct Graph_Node {
   // MOST_TABLE_VARIABLES means too many (the list is then cut short).
   int32_t variable_count = 0;
   std::array<Node_Id, MOST_TABLE_VARIABLES> variables{};
-  Node_Id next_alike = NO_NODE;  // next node of the same hash
+  Node_Id next_alike = NO_NODE;  // next node of the same bucket
 };
 
 struct Formula_Graph {
   std::vector<Graph_Node> nodes;
-  std::unordered_map<uint64_t, Node_Id> first_of_hash;
+  // Nodes by their hash's low bits, as chains through `next_alike`; a
+  // power of two of them, at least twice the nodes.
+  std::vector<Node_Id> buckets;
   Node_Id never;   // Drrp, the canonical false
   Node_Id always;  // ~Drrp, the canonical true
 };
 
 Formula_Graph new_Formula_Graph();
+
+// Empties a graph but for its two constants, keeping its memory.
+void clear_Formula_Graph(Formula_Graph& graph);
 
 // The node of a subtree, made once: `shape` gives the kind, the fields
 // and the operands; its summary is worked out here.

@@ -16,7 +16,15 @@ namespace {
 constexpr size_t MOST_CUBES = 4000;
 constexpr size_t MOST_PRIMES = 500;
 
-using Table = std::vector<uint64_t>;
+// A truth table: the value at row r is bit r % 64 of word r / 64. A table
+// of fewer rows than the most leaves its last words zero.
+constexpr size_t TABLE_WORDS = (size_t{1} << MOST_TABLE_VARIABLES) / 64;
+struct Table {
+  std::array<uint64_t, TABLE_WORDS> words{};
+  uint64_t& operator[](size_t i) { return words[i]; }
+  uint64_t operator[](size_t i) const { return words[i]; }
+  bool operator==(const Table&) const = default;
+};
 
 // A product of literals: `care` bits are the variables it tests, `value`
 // their wanted values.
@@ -42,7 +50,7 @@ Tabulation tabulation_of(int32_t count) {
 Table variable_column(const Tabulation& tab, int32_t index) {
   static constexpr uint64_t LOW[6] = {0xAAAAAAAAAAAAAAAAull, 0xCCCCCCCCCCCCCCCCull, 0xF0F0F0F0F0F0F0F0ull,
                                       0xFF00FF00FF00FF00ull, 0xFFFF0000FFFF0000ull, 0xFFFFFFFF00000000ull};
-  Table column(tab.words);
+  Table column;
   for (size_t w = 0; w < tab.words; ++w)
     column[w] = index < 6 ? LOW[index] : (((w >> (index - 6)) & 1) ? ~uint64_t{0} : 0);
   column[tab.words - 1] &= tab.last_mask;
@@ -61,17 +69,37 @@ int32_t variable_index(const Graph_Node& root, Node_Id id) {
 // unused), AND or OR from its operands' values.
 template <typename Value, typename Graph, typename Leaf, typename Combine>
 Value bottom_up(Graph& graph, Node_Id root, Leaf leaf, Combine combine) {
-  std::unordered_map<Node_Id, Value> done;
-  std::vector<std::pair<Node_Id, bool>> pending{{root, false}};
+  // The values found so far, by node, valid where their stamp is this
+  // walk's. Only nodes that stand before the walk are looked up: those
+  // that combining makes are values, never operands.
+  struct Found {
+    std::vector<uint32_t> stamp;
+    std::vector<Value> value;
+    uint32_t walk = 0;
+  };
+  thread_local Found found;
+  thread_local std::vector<std::pair<Node_Id, bool>> pending;
+  if (++found.walk == 0) std::fill(found.stamp.begin(), found.stamp.end(), found.walk++);
+  if (found.stamp.size() < graph.nodes.size()) {
+    found.stamp.resize(graph.nodes.size(), 0);
+    found.value.resize(graph.nodes.size());
+  }
+  const uint32_t walk = found.walk;
+  auto done = [&](Node_Id id) { return found.stamp[static_cast<size_t>(id)] == walk; };
+  auto keep = [&](Node_Id id, Value value) {
+    found.stamp[static_cast<size_t>(id)] = walk;
+    found.value[static_cast<size_t>(id)] = std::move(value);
+  };
+  pending.assign(1, {root, false});
   while (!pending.empty()) {
     auto [id, operands_done] = pending.back();
     pending.pop_back();
-    if (done.count(id)) continue;
+    if (done(id)) continue;
     const Graph_Node node = node_of(graph, id);  // a copy: combining may add nodes
     if (!operands_done) {
       std::optional<Value> value = leaf(id);
       if (value) {
-        done.emplace(id, std::move(*value));
+        keep(id, std::move(*value));
         continue;
       }
       pending.push_back({id, true});
@@ -79,10 +107,11 @@ Value bottom_up(Graph& graph, Node_Id root, Leaf leaf, Combine combine) {
       if (node.right != NO_NODE) pending.push_back({node.right, false});
       continue;
     }
-    const Value& left = done.at(node.left);
-    done.emplace(id, combine(node, left, node.kind == NOT ? left : done.at(node.right)));
+    const size_t left = static_cast<size_t>(node.left);
+    const size_t right = static_cast<size_t>(node.kind == NOT ? node.left : node.right);
+    keep(id, combine(node, found.value[left], found.value[right]));
   }
-  return std::move(done.at(root));
+  return std::move(found.value[static_cast<size_t>(root)]);
 }
 
 // The truth table of a region over the root's variables.
@@ -91,7 +120,7 @@ Table truth_table(const Formula_Graph& graph, Node_Id root, const Tabulation& ta
   auto leaf = [&](Node_Id id) -> std::optional<Table> {
     if (is_region(graph, id)) return std::nullopt;
     const int32_t index = variable_index(top, id);
-    return index < 0 ? Table(tab.words, 0) : variable_column(tab, index);  // no index: false
+    return index < 0 ? Table{} : variable_column(tab, index);  // no index: false
   };
   auto combine = [&](const Graph_Node& node, const Table& left, const Table& right) {
     Table table = left;
@@ -278,8 +307,8 @@ struct Cover {
 
 struct Table_Hash {
   size_t operator()(const Table& table) const {
-    uint64_t h = table.size();
-    for (uint64_t word : table) h = (h ^ word) * 0x9e3779b97f4a7c15ull;
+    uint64_t h = TABLE_WORDS;
+    for (uint64_t word : table.words) h = (h ^ word) * 0x9e3779b97f4a7c15ull;
     return static_cast<size_t>(h ^ (h >> 29));
   }
 };
@@ -307,7 +336,7 @@ const Cover& cover_of(const Table& on, const Tabulation& tab) {
 std::vector<Node_Id> sums_of_products(Formula_Graph& graph, const Graph_Node& top, const Table& on,
                                       const Tabulation& tab) {
   bool any = false;
-  for (uint64_t word : on) any = any || word != 0;
+  for (uint64_t word : on.words) any = any || word != 0;
   if (!any) return {graph.never};
   const Cover& cover = cover_of(on, tab);
   if (!cover.found) return {};
@@ -330,7 +359,7 @@ Node_Id minimise_small_region(Formula_Graph& graph, Node_Id root) {
   const Tabulation tab = tabulation_of(top.variable_count);
   const Table on = truth_table(graph, root, tab);
   Table off = on;
-  for (uint64_t& word : off) word = ~word;
+  for (size_t w = 0; w < tab.words; ++w) off[w] = ~off[w];
   off[tab.words - 1] &= tab.last_mask;
   Node_Id best = root;
   for (Node_Id form : sums_of_products(graph, top, on, tab)) best = smaller(graph, best, form);

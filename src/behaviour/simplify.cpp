@@ -24,10 +24,17 @@ struct Frame {
 };
 
 struct Pass {
-  Formula_Graph graph = new_Formula_Graph();
+  Formula_Graph& graph;
   Letter_Bindings bindings;
   int32_t next_binder = 0;
 };
+
+// The thread's graph, emptied for each pass: it keeps its memory.
+Formula_Graph& pass_graph() {
+  thread_local Formula_Graph graph = new_Formula_Graph();
+  clear_Formula_Graph(graph);
+  return graph;
+}
 
 Node_Id atom_node(Pass& pass, const Formula& atom) {
   const Term player1 = agent_term(pass.bindings, atom.player1);
@@ -95,8 +102,9 @@ int operand_count(const Formula* node) {
 // operands are, bottom up.
 Formula* simplify_once(const Formula* formula) {
   if (!formula) error("missing operand while simplifying");
-  Pass pass;
-  std::vector<Frame> frames{{formula}};
+  Pass pass{pass_graph(), {}, 0};
+  thread_local std::vector<Frame> frames;
+  frames.assign(1, Frame{formula});
   enter(pass, frames.back());
   Node_Id last = NO_NODE;
   while (!frames.empty()) {
