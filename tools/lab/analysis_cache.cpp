@@ -1,5 +1,6 @@
 #include "analysis_cache.h"
 
+#include "behaviour/play_key.h"
 #include "text_bytes.h"
 
 namespace {
@@ -18,31 +19,31 @@ Analysis_Memory* memory_for(Analysis_Cache& cache) {
   if (!memory) return nullptr;
   if (memory->rounds != cache.rounds) {
     memory->by_formula.clear();
-    memory->by_simplified.clear();
+    memory->by_key.clear();
     memory->rounds = cache.rounds;
   }
-  // Each part is forgotten on its own: there are far fewer simplified
-  // formulae than formulae, and each costs a tournament.
+  // Each part is forgotten on its own: there are far fewer play keys than
+  // formulae, and each costs a tournament.
   if (memory->by_formula.size() >= Analysis_Memory::MOST_REMEMBERED) memory->by_formula.clear();
-  if (memory->by_simplified.size() >= Analysis_Memory::MOST_REMEMBERED) memory->by_simplified.clear();
+  if (memory->by_key.size() >= Analysis_Memory::MOST_REMEMBERED) memory->by_key.clear();
   return memory;
 }
 
-Behaviour played_behaviour(Analysis_Cache& cache, const std::string& text, const Formula* simplified) {
+Behaviour played_behaviour(Analysis_Cache& cache, const std::string& key, const Formula* simplified) {
   Analysis_Memory* memory = memory_for(cache);
   if (memory) {
-    auto known = memory->by_simplified.find(text);
-    if (known != memory->by_simplified.end()) return known->second;
+    auto known = memory->by_key.find(key);
+    if (known != memory->by_key.end()) return known->second;
   }
   ++cache.played;
   Behaviour behaviour = behaviour_of(simplified, cache.rounds);
-  if (memory) memory->by_simplified.emplace(text, behaviour);
+  if (memory) memory->by_key.emplace(key, behaviour);
   return behaviour;
 }
 
-const Behaviour& behaviour_in(Analysis_Cache& cache, const std::string& text, const Formula* simplified) {
-  auto [at, added] = cache.by_simplified.try_emplace(text);
-  if (added) at->second.behaviour = played_behaviour(cache, text, simplified);
+const Behaviour& behaviour_in(Analysis_Cache& cache, const std::string& key, const Formula* simplified) {
+  auto [at, added] = cache.by_key.try_emplace(key);
+  if (added) at->second.behaviour = played_behaviour(cache, key, simplified);
   at->second.generation = cache.generation;
   return at->second.behaviour;
 }
@@ -52,18 +53,19 @@ Analysis_Cache::Fields analyse(Analysis_Cache& cache, const std::string& canonic
   if (memory) {
     auto known = memory->by_formula.find(canonical);
     if (known != memory->by_formula.end()) {
-      auto [at, added] = cache.by_simplified.try_emplace(known->second.simplified);
+      auto [at, added] = cache.by_key.try_emplace(known->second.key);
       if (added) at->second.behaviour = known->second.behaviour;
       at->second.generation = cache.generation;
-      return {known->second.csv, known->second.simplified, cache.generation};
+      return {known->second.csv, known->second.key, cache.generation};
     }
   }
   Simplified simplified = simplified_of(formula);
   ++cache.simplified;
-  const Behaviour& behaviour = behaviour_in(cache, simplified.text, simplified.tree.get());
+  std::string key = play_key(simplified.tree.get());
+  const Behaviour& behaviour = behaviour_in(cache, key, simplified.tree.get());
   Analysis_Cache::Fields fields{csv_fields(simplified.text, size_Formula(simplified.tree.get()), behaviour),
-                                std::move(simplified.text), cache.generation};
-  if (memory) memory->by_formula.emplace(canonical, Analysis_Memory::Found{fields.csv, fields.simplified, behaviour});
+                                std::move(key), cache.generation};
+  if (memory) memory->by_formula.emplace(canonical, Analysis_Memory::Found{fields.csv, fields.key, behaviour});
   return fields;
 }
 
@@ -75,7 +77,7 @@ const std::string& analysis_fields(Analysis_Cache& cache, const std::string& can
     at = cache.by_formula.emplace(canonical, analyse(cache, canonical, formula)).first;
   } else if (at->second.generation != cache.generation) {
     at->second.generation = cache.generation;
-    cache.by_simplified.at(at->second.simplified).generation = cache.generation;
+    cache.by_key.at(at->second.key).generation = cache.generation;
   }
   return at->second.csv;
 }
@@ -87,6 +89,6 @@ Analysis_Memory& thread_analysis_memory() {
 
 void end_analysis_generation(Analysis_Cache& cache) {
   std::erase_if(cache.by_formula, [&](const auto& entry) { return entry.second.generation != cache.generation; });
-  std::erase_if(cache.by_simplified, [&](const auto& entry) { return entry.second.generation != cache.generation; });
+  std::erase_if(cache.by_key, [&](const auto& entry) { return entry.second.generation != cache.generation; });
   ++cache.generation;
 }

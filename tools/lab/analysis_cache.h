@@ -1,8 +1,10 @@
 // A run's analyses of its formulae. A run evolves few formulae among many
 // copies of them, and fewer behaviours still, while a behaviour costs a
 // tournament in the library's society: each distinct formula is simplified
-// once while some player holds it, and each distinct simplified formula
-// played once while some player holds a formula that simplifies to it.
+// once while some player holds it, and each simplified formula played once
+// while some player holds a formula whose simplification has its play key
+// (formulae alike but for the letters they bind and the order of
+// operands that draw nothing share one).
 #pragma once
 
 #include <cstdint>
@@ -21,12 +23,12 @@ struct Analysis_Memory {
   static constexpr size_t MOST_REMEMBERED = size_t{1} << 16;
   struct Found {
     std::string csv;
-    std::string simplified;
+    std::string key;  // the play key of its simplified form
     Behaviour behaviour;
   };
   int32_t rounds = -1;  // of everything remembered
   std::unordered_map<std::string, Found> by_formula;         // by canonical text
-  std::unordered_map<std::string, Behaviour> by_simplified;  // by the simplified formula's canonical text
+  std::unordered_map<std::string, Behaviour> by_key;         // by the simplified formula's play key
 };
 
 // The calling thread's memory.
@@ -37,7 +39,7 @@ struct Analysis_Cache {
   int32_t rounds = ROUNDS;  // the fingerprints' tournament length: the run's rounds
   struct Fields {
     std::string csv;  // ",simplified,simplified_size,plays_like,behaviour"
-    std::string simplified;
+    std::string key;  // the play key of its simplified form
     uint64_t generation = 0;
   };
   struct Played {
@@ -45,7 +47,7 @@ struct Analysis_Cache {
     uint64_t generation = 0;
   };
   std::unordered_map<std::string, Fields> by_formula;     // by canonical text
-  std::unordered_map<std::string, Played> by_simplified;  // by the simplified formula's canonical text
+  std::unordered_map<std::string, Played> by_key;         // by the simplified formula's play key
   uint64_t generation = 0;  // the recorded generation being looked up
   int64_t simplified = 0;   // simplifications made, in all
   int64_t played = 0;       // fingerprint tournaments played, in all

@@ -46,11 +46,22 @@ TEST(AnalysisCache, OneAnalysisPerFormulaWhileItIsHeld) {
   look_up(cache, "Dcrp");
   end_analysis_generation(cache);
   EXPECT_EQ(cache.by_formula.size(), 1u);
-  EXPECT_EQ(cache.by_simplified.size(), 1u);
+  EXPECT_EQ(cache.by_key.size(), 1u);
   EXPECT_EQ(look_up(cache, "Dcrp|Dcrp-1"), first);
   EXPECT_EQ(look_up(cache, "Dcrp"), ",\"Dcrp\",1,tit_for_tat," + analyse_Formula(parse("Dcrp").get(), 12).behaviour.id);
   EXPECT_EQ(cache.simplified, 3);
   EXPECT_EQ(cache.played, 3);
+}
+
+TEST(AnalysisCache, FormulaeAlikeButForBoundLettersShareOneTournament) {
+  Analysis_Cache cache;
+  const std::string z = look_up(cache, "E'zDcrz|Drcp-1");
+  const std::string x = look_up(cache, "Drcp-1|E'xDcrx");
+  EXPECT_EQ(cache.simplified, 2);
+  EXPECT_EQ(cache.played, 1);
+  EXPECT_NE(z, x);  // each its own simplified form
+  EXPECT_EQ(z.substr(z.rfind(',')), x.substr(x.rfind(',')));
+  EXPECT_EQ(z.substr(z.rfind(',') + 1), analyse_Formula(parse("Drcp-1|E'xDcrx").get()).behaviour.id);
 }
 
 TEST(AnalysisCache, TheRunsRoundsMakeTheBehaviour) {
