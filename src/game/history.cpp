@@ -23,12 +23,16 @@ void make_slots(History& history, int32_t time) {
     return rows;
   }();
   for (int32_t slot = history.times; slot <= time; ++slot) {
-    std::copy(fresh.begin(), fresh.end(), history.by.begin() + slot * MAX_POP);
-    std::copy(fresh.begin(), fresh.end(), history.against.begin() + slot * MAX_POP);
+    const int32_t rows = slot < history.made ? history.dirty : MAX_POP;
+    std::copy(fresh.begin(), fresh.begin() + rows, history.by.begin() + slot * MAX_POP);
+    std::copy(fresh.begin(), fresh.begin() + rows, history.against.begin() + slot * MAX_POP);
     history.played[slot] = false;
   }
   history.times = time + 1;
+  history.made = std::max(history.made, history.times);
 }
+
+void mark_dirty(History& history, int32_t rows) { history.dirty = std::max(history.dirty, rows); }
 
 void set_player(Mask& set, int32_t player, bool value) {
   Mask bit = player_bit(player);
@@ -55,6 +59,7 @@ void add_action(History& history, agent player1, agent player2, int32_t time, in
   if (player1 == player2) error("adding action versus self");
   if (time >= HISTORY_TIMES || !in_table(player1) || !in_table(player2)) error("adding action outside the history");
   make_slots(history, time);
+  mark_dirty(history, std::max(player1, player2) + 1);
   if (time == history.playing) history.round_extent = MAX_POP;  // recorded past record_moves: turn it all
   set_player(history.by[time * MAX_POP + player1], player2, action != 0);
   set_player(history.against[time * MAX_POP + player2], player1, action != 0);
@@ -108,15 +113,17 @@ void record_moves(History& history, agent row, Mask opponents, Mask moves) {
   Mask& by = history.by[history.playing * MAX_POP + row];
   by = (by & ~opponents) | (moves & opponents);
   history.round_extent = std::max({history.round_extent, row + 1, extent_of(opponents)});
+  mark_dirty(history, history.round_extent);
   if (row == 0 && has_player(opponents, 1)) history.played[history.playing] = true;
 }
 
 void finish_round(History& history) {
   if (history.round_extent <= SMALL_ROUND) {
-    turn_small_round(history, history.round_extent);
+    turn_small_round(history, history.round_extent);  // rows already marked dirty
     history.playing = -1;
     return;
   }
+  mark_dirty(history, MAX_POP);
   Mask sets[128];
   const Mask* by = by_plane(history, history.playing);
   std::copy(by, by + MAX_POP, sets);

@@ -32,6 +32,11 @@ struct History {
   // Whether player 0's move against player 1 was recorded at each time:
   // the mark of a round that was played.
   std::array<bool, HISTORY_TIMES> played{};
+  // Slots below `made` were made fresh once; in them only the rows below
+  // `dirty` (as `by` rows and as `against` rows) may have been written
+  // since, so making such a slot fresh again copies only those.
+  int32_t made = 0;
+  int32_t dirty = 0;
 };
 
 // Sentinel player value for a lookup: the answer for every player at once.

@@ -89,6 +89,37 @@ TEST(History, RoundsOfEverySizeTurnAlike) {
   }
 }
 
+// A reset history reads as a new one, whatever its rounds recorded before:
+// many players, a few, and moves put in by add_action anywhere.
+TEST(History, SlotsMadeAgainReadAsNew) {
+  for (const std::vector<int32_t>& sizes : {std::vector<int32_t>{70, 5}, std::vector<int32_t>{12, 5, 3}}) {
+    Test_History reused;
+    for (int32_t players : sizes) {
+      reset_history(reused.data());
+      for (int32_t time = 0; time < 4; ++time) {
+        start_round(reused.data(), time);
+        for (agent row = 0; row < players; ++row)
+          record_moves(reused.data(), row, first_players(players) & ~player_bit(row), player_bit((row + time) % players));
+        finish_round(reused.data());
+      }
+      if (players == 12) add_action(reused.data(), 98, 97, 2, COOPERATE);
+    }
+    reset_history(reused.data());
+    start_round(reused.data(), 5);
+    finish_round(reused.data());
+    Test_History fresh;
+    start_round(fresh.data(), 5);
+    finish_round(fresh.data());
+    for (int32_t time = 0; time <= 5; ++time)
+      for (agent a = 0; a < MAX_POP; ++a) {
+        EXPECT_TRUE(lookup_defections(reused.data(), a, EVERY_PLAYER, time) ==
+                    lookup_defections(fresh.data(), a, EVERY_PLAYER, time)) << a << " at " << time;
+        EXPECT_TRUE(lookup_defections(reused.data(), EVERY_PLAYER, a, time) ==
+                    lookup_defections(fresh.data(), EVERY_PLAYER, a, time)) << a << " at " << time;
+      }
+  }
+}
+
 TEST(History, LookupsBeyondTheTableReadAsDefection) {
   Test_History history;
   add_action(history.data(), 0, 1, 100, COOPERATE);
