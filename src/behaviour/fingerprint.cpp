@@ -28,7 +28,7 @@ Fingerprint moves_of_last(std::vector<Formula*>& players, int32_t rounds) {
   // slots again, a tenth of a fingerprint's time.
   thread_local History history;
   seed_random(DEFAULT_SEED);
-  play_behind_library(history, players.data(), pop, rounds);
+  play_behind_library(history, players.data(), pop, rounds, STREAM_ANYWHERE);
   Fingerprint fingerprint{rounds, std::vector<uint64_t>((static_cast<size_t>(me * rounds) + 63) / 64, 0)};
   for (agent member = 0; member < me; ++member)
     for (int32_t time = 0; time < rounds; ++time)

@@ -58,43 +58,47 @@ Society_Tree& tree_for(Formula* const* players, int32_t library, int32_t rounds)
 
 uint64_t row_moves(const History& history, agent row, int32_t time) { return by_plane(history, time)[row].low; }
 
-void record_known(History& history, const Society_Tree& tree, int32_t round, int32_t pop) {
-  const auto library = static_cast<agent>(tree.library.size());
-  for (agent row = 0; row < library; ++row) {
-    const Mask opponents = first_players(pop) & ~player_bit(row);
-    record_moves(history, row, opponents, Mask{tree.moves[static_cast<size_t>(round) * tree.library.size() + row], 0});
-  }
-}
+// Where the stream is and where the tournament has taken it: the draws of
+// rounds taken from the tree are made only when something may draw next.
+struct Stream_Place {
+  uint64_t seeded;      // draws made on the thread when the tournament began
+  uint64_t played = 0;  // draws the tournament has made so far, since then
 
-void skip_draws(uint64_t count) {
-  random_stream.engine.discard(count);
-  random_stream.draws += count;
-}
+  void catch_up() {
+    const uint64_t made = draws_made() - seeded;
+    random_stream.engine.discard(played - made);
+    random_stream.draws += played - made;
+  }
+  void took_up() { played = draws_made() - seeded; }
+};
 
 // Decides the library's rows of a round not reached before, and keeps them.
-int32_t new_round(Society_Tree& tree, Row_Play& play, const Step& step, int32_t time, uint64_t seeded) {
+int32_t new_round(Society_Tree& tree, Row_Play& play, const Step& step, int32_t time, Stream_Place& stream) {
   const auto library = static_cast<agent>(tree.library.size());
+  stream.catch_up();
   std::vector<uint64_t> moves;
   for (agent row = 0; row < library; ++row) {
     play_row(play, row, time);
     moves.push_back(row_moves(*play.history, row, time));
   }
+  stream.took_up();
   const auto round = static_cast<int32_t>(tree.draws.size());
   tree.moves.insert(tree.moves.end(), moves.begin(), moves.end());
-  tree.draws.push_back(draws_made() - seeded);
+  tree.draws.push_back(stream.played);
   tree.reached.emplace(step, round);
   return round;
 }
 
 }  // namespace
 
-void play_behind_library(History& history, Formula* const* players, int32_t pop, int32_t rounds) {
+void play_behind_library(History& history, Formula* const* players, int32_t pop, int32_t rounds, Stream_After after) {
   const Game_Rules rules{rounds, 0.0, NO_CONTINUATION};
   if (pop < 2 || pop > MOST_PLAYERS) return play_rounds(history, players, pop, rules);
   const agent last = pop - 1;
   Society_Tree& tree = tree_for(players, last, rounds);
   Row_Play play = start_row_play(history, players, pop, rules, Machine_Settings{});
-  const uint64_t seeded = draws_made();
+  const bool last_draws = row_may_draw(play, last);
+  Stream_Place stream{draws_made()};
   Step step{-1, 0, 0};
   for (int32_t time = 0; time < rounds; ++time) {
     start_round(history, time);
@@ -102,13 +106,16 @@ void play_behind_library(History& history, Formula* const* players, int32_t pop,
     int32_t round = 0;
     if (known != tree.reached.end()) {
       round = known->second;
-      record_known(history, tree, round, pop);
-      skip_draws(tree.draws[static_cast<size_t>(round)] - (draws_made() - seeded));
+      record_first_rows(history, &tree.moves[static_cast<size_t>(round) * tree.library.size()], last, pop);
+      stream.played = tree.draws[static_cast<size_t>(round)];
     } else {
-      round = new_round(tree, play, step, time, seeded);
+      round = new_round(tree, play, step, time, stream);
     }
+    if (last_draws) stream.catch_up();
     play_row(play, last, time);
-    step = {round, row_moves(history, last, time), draws_made() - seeded};
+    if (last_draws) stream.took_up();
+    step = {round, row_moves(history, last, time), stream.played};
     finish_round(history);
   }
+  if (after == STREAM_AS_PLAYED) stream.catch_up();
 }

@@ -15,7 +15,13 @@
 #include "formula/formula.h"
 #include "game/history.h"
 
+// Where the random stream is left: where the tournament's draws take it,
+// or anywhere (for a caller that puts it back as it was): the draws of
+// rounds taken from the tree are then made only where a row may draw.
+enum Stream_After : uint8_t { STREAM_AS_PLAYED, STREAM_ANYWHERE };
+
 // Plays `players` (the library, then one more) for `rounds` rounds without
 // noise or continuation, exactly as play_rounds would, from the random
 // stream as the caller seeded it.
-void play_behind_library(History& history, Formula* const* players, int32_t pop, int32_t rounds);
+void play_behind_library(History& history, Formula* const* players, int32_t pop, int32_t rounds,
+                         Stream_After after = STREAM_AS_PLAYED);

@@ -28,12 +28,24 @@ Formula* copy_node(const Formula* source) {
   node->chance = source->chance;
   return node;
 }
+// The stack of a walk over a tree, one per thread and kind of entry, kept
+// from walk to walk: trees are walked very often and are mostly small. A
+// stack grown past a large tree is let go.
+template <typename Entry>
+std::vector<Entry>& walk_stack() {
+  thread_local std::vector<Entry> stack;
+  if (stack.capacity() > (size_t{1} << 16)) std::vector<Entry>().swap(stack);
+  stack.clear();
+  return stack;
+}
+
 }  // namespace
 
 Formula* copy_Formula(const Formula* formula) {
   Formula* root = nullptr;
   // Each entry: a source subtree and the slot its copy goes into.
-  std::vector<std::pair<const Formula*, Formula**>> pending{{formula, &root}};
+  auto& pending = walk_stack<std::pair<const Formula*, Formula**>>();
+  pending.emplace_back(formula, &root);
   while (!pending.empty()) {
     auto [source, slot] = pending.back();
     pending.pop_back();
@@ -82,7 +94,8 @@ bool equal_node(const Formula& a, const Formula& b, bool (*same_chance)(double, 
 }  // namespace
 
 bool equal_Formula(const Formula* a, const Formula* b, bool (*same_chance)(double, double)) {
-  std::vector<std::pair<const Formula*, const Formula*>> pending{{a, b}};
+  auto& pending = walk_stack<std::pair<const Formula*, const Formula*>>();
+  pending.emplace_back(a, b);
   while (!pending.empty()) {
     auto [x, y] = pending.back();
     pending.pop_back();
@@ -100,7 +113,8 @@ bool equal_Formula(const Formula* a, const Formula* b, bool (*same_chance)(doubl
 uint64_t hash_Formula(const Formula* formula) {
   uint64_t hash = 1469598103934665603ull;
   auto mix = [&hash](uint64_t value) { hash = (hash ^ value) * 1099511628211ull; };
-  std::vector<const Formula*> pending{formula};
+  auto& pending = walk_stack<const Formula*>();
+  pending.push_back(formula);
   while (!pending.empty()) {
     const Formula* node = pending.back();
     pending.pop_back();
@@ -127,7 +141,8 @@ uint64_t hash_Formula(const Formula* formula) {
 
 int64_t size_Formula(const Formula* formula) {
   int64_t count = 0;
-  std::vector<const Formula*> pending{formula};
+  auto& pending = walk_stack<const Formula*>();
+  pending.push_back(formula);
   while (!pending.empty()) {
     const Formula* node = pending.back();
     pending.pop_back();

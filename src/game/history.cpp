@@ -117,6 +117,18 @@ void record_moves(History& history, agent row, Mask opponents, Mask moves) {
   if (row == 0 && has_player(opponents, 1)) history.played[history.playing] = true;
 }
 
+void record_first_rows(History& history, const uint64_t* moves, int32_t rows, int32_t pop) {
+  if (rows <= 0) return;
+  Mask* by = history.by.data() + history.playing * MAX_POP;
+  for (agent row = 0; row < rows; ++row) {
+    const Mask opponents = first_players(pop) & ~player_bit(row);
+    by[row] = (by[row] & ~opponents) | (Mask{moves[row], 0} & opponents);
+  }
+  history.round_extent = std::max({history.round_extent, rows, pop});
+  mark_dirty(history, history.round_extent);
+  if (pop > 1) history.played[history.playing] = true;
+}
+
 void finish_round(History& history) {
   if (history.round_extent <= SMALL_ROUND) {
     turn_small_round(history, history.round_extent);  // rows already marked dirty

@@ -72,6 +72,12 @@ void start_round(History& history, int32_t time);
 // Records `row`'s moves against the players of `opponents` (bit c: defected
 // against c) in the round being played.
 void record_moves(History& history, agent row, Mask opponents, Mask moves);
+// Records, as record_moves would row by row, the moves of rows 0 to
+// `rows` - 1 against every other one of players 0 to `pop` - 1, given as
+// the low words of their sets (bit c: defected against c). At most 64
+// players.
+void record_first_rows(History& history, const uint64_t* moves, int32_t rows, int32_t pop);
+
 void finish_round(History& history);
 
 // The planes of a time slot that is in use.

@@ -80,6 +80,10 @@ TEST(SocietyTree, PlaysEveryTournamentAsItWouldBePlayedInFull) {
         play_rounds(full_history, players.data(), pop, Game_Rules{rounds, 0.0, NO_CONTINUATION});
         const Played in_full = played(full_history, pop, rounds, before);
         ASSERT_EQ(by_tree.moves, in_full.moves) << format_Formula(formula.get()) << " rounds " << rounds;
+        // Left anywhere, the stream still gives the same tournament.
+        seed_random(DEFAULT_SEED);
+        play_behind_library(tree_history, players.data(), pop, rounds, STREAM_ANYWHERE);
+        ASSERT_EQ(played(tree_history, pop, rounds, 0).moves, in_full.moves) << format_Formula(formula.get());
         EXPECT_EQ(by_tree.stream.engine, in_full.stream.engine) << format_Formula(formula.get());
         EXPECT_EQ(by_tree.draws, in_full.draws) << format_Formula(formula.get());
       }

@@ -284,6 +284,11 @@ void play_row(Row_Play& play, agent row, int32_t time) {
   if (strategy.state.wants_tables && !strategy.program.planned) plan_strategy(m, strategy);
 }
 
+bool row_may_draw(const Row_Play& play, agent row) {
+  const Machine& m = machines.kept[play.machine];
+  return m.strategies[m.of_player[row]].program.draws;
+}
+
 void play_rounds_choosing(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules,
                           const Machine_Settings& settings) {
   Row_Play play = start_row_play(history, formulae, pop, rules, settings);

@@ -49,3 +49,6 @@ Row_Play start_row_play(History& history, Formula* const* formulae, int32_t pop,
 // Decides `row`'s moves in round `time`, the round being played, and
 // records them.
 void play_row(Row_Play& play, agent row, int32_t time);
+
+// Whether deciding `row` may draw from the random stream.
+bool row_may_draw(const Row_Play& play, agent row);
