@@ -145,55 +145,85 @@ void for_each_row(const Cube& cube, uint32_t all, Visit visit) {
   } while (subset != 0);
 }
 
-// The cubes reordered so that those testing the same variables stand
-// together, by a counting sort on what they test.
-std::vector<Cube> grouped_by_care(const std::vector<Cube>& cubes, uint32_t all) {
-  std::vector<uint32_t> start(size_t{all} + 2, 0);
-  for (const Cube& cube : cubes) ++start[cube.care + 1];
-  for (size_t i = 1; i < start.size(); ++i) start[i] += start[i - 1];
-  std::vector<Cube> grouped(cubes.size());
-  for (const Cube& cube : cubes) grouped[start[cube.care]++] = cube;
-  return grouped;
+// Rows where variable `index` is 0 (the complement of its column).
+Table clear_column(const Tabulation& tab, int32_t index) {
+  Table column = variable_column(tab, index);
+  for (size_t w = 0; w < tab.words; ++w) column[w] = ~column[w];
+  column[tab.words - 1] &= tab.last_mask;
+  return column;
 }
 
-// Quine-McCluskey: merge cubes that differ in one tested variable, level
-// by level; those never merged are the prime implicants. Empty when there
-// are too many.
+// The table with row m moved to row m ^ 2^index: the same function of the
+// variable `index` negated.
+Table flipped(const Table& table, int32_t index, const Tabulation& tab) {
+  static constexpr uint64_t CLEAR[6] = {0x5555555555555555ull, 0x3333333333333333ull, 0x0F0F0F0F0F0F0F0Full,
+                                        0x00FF00FF00FF00FFull, 0x0000FFFF0000FFFFull, 0x00000000FFFFFFFFull};
+  Table moved;
+  if (index < 6) {
+    const int shift = 1 << index;
+    for (size_t w = 0; w < tab.words; ++w)
+      moved[w] = ((table[w] >> shift) & CLEAR[index]) | ((table[w] & CLEAR[index]) << shift);
+  } else {
+    const size_t distance = size_t{1} << (index - 6);
+    for (size_t w = 0; w < tab.words; ++w) moved[w] = table[w ^ distance];
+  }
+  return moved;
+}
+
+Table both(const Table& a, const Table& b, const Tabulation& tab) {
+  Table result;
+  for (size_t w = 0; w < tab.words; ++w) result[w] = a[w] & b[w];
+  return result;
+}
+
+int64_t rows_of(const Table& table, const Tabulation& tab) {
+  int64_t count = 0;
+  for (size_t w = 0; w < tab.words; ++w) count += __builtin_popcountll(table[w]);
+  return count;
+}
+
+// The prime implicants, worked out on whole tables: for every set F of
+// variables left free, the table of the rows m whose cube (m with the
+// variables of F free) is an implicant. With no variable free that is the
+// function; freeing one more variable keeps the rows whose cube holds with
+// that variable either way. A cube is prime when freeing any further
+// variable makes it none. They come by the number of free variables, then
+// by the variables tested, then by value, ascending; none at all when
+// there are too many of them, or too many implicants with as many free
+// variables.
 std::vector<Cube> prime_implicants(const Table& on, const Tabulation& tab) {
   const uint32_t all = (uint32_t{1} << tab.count) - 1;
-  std::vector<Cube> level, primes;
-  for (uint32_t row = 0; row <= all; ++row)
-    if (row_holds(on, row)) level.push_back({row, all});
-  // The place in the level of each value of the group of cubes testing
-  // the same variables, for the group at hand.
-  std::vector<int32_t> place(size_t{all} + 1, -1);
-  while (!level.empty()) {
-    std::vector<bool> merged(level.size(), false);
-    std::vector<Cube> next;
-    for (size_t group = 0; group < level.size();) {
-      size_t end = group;
-      while (end < level.size() && level[end].care == level[group].care) ++end;
-      for (size_t i = group; i < end; ++i) place[level[i].value] = static_cast<int32_t>(i);
-      for (size_t i = group; i < end; ++i) {
-        const Cube& cube = level[i];
-        for (int32_t bit = 0; bit < tab.count; ++bit) {
-          const uint32_t b = uint32_t{1} << bit;
-          if (!(cube.care & b) || (cube.value & b) || place[cube.value | b] < 0) continue;
-          merged[i] = true;
-          merged[static_cast<size_t>(place[cube.value | b])] = true;
-          // A merged cube is made from the merge on its highest untested
-          // variable only, so that it is made once.
-          if ((all & ~cube.care) < b) next.push_back({cube.value, cube.care & ~b});
-        }
-        if (next.size() > MOST_CUBES) return {};
-      }
-      for (size_t i = group; i < end; ++i) place[level[i].value] = -1;
-      group = end;
+  thread_local std::vector<Table> implicants, canonical;  // by free set; rows whose free variables are 0
+  implicants.resize(size_t{all} + 1);
+  canonical.resize(size_t{all} + 1);
+  implicants[0] = on;
+  canonical[0] = Table{};
+  for (size_t w = 0; w < tab.words; ++w) canonical[0][w] = ~uint64_t{0};
+  canonical[0][tab.words - 1] &= tab.last_mask;
+  std::array<int64_t, MOST_TABLE_VARIABLES + 1> per_count{};
+  per_count[0] = rows_of(on, tab);
+  for (uint32_t free = 1; free <= all; ++free) {
+    const int32_t index = __builtin_ctz(free);
+    const Table& fewer = implicants[free & (free - 1)];
+    implicants[free] = both(fewer, flipped(fewer, index, tab), tab);
+    canonical[free] = both(canonical[free & (free - 1)], clear_column(tab, index), tab);
+    per_count[static_cast<size_t>(__builtin_popcount(free))] += rows_of(both(implicants[free], canonical[free], tab), tab);
+  }
+  for (int32_t count = 1; count <= tab.count; ++count)
+    if (per_count[static_cast<size_t>(count)] > static_cast<int64_t>(MOST_CUBES)) return {};
+  std::vector<Cube> primes;
+  for (int32_t count = 0; count <= tab.count; ++count) {
+    for (uint32_t free = all + 1; free-- > 0;) {  // the variables tested, ascending
+      if (__builtin_popcount(free) != count) continue;
+      Table prime = both(implicants[free], canonical[free], tab);
+      for (int32_t index = 0; index < tab.count; ++index)
+        if (!(free >> index & 1))
+          for (size_t w = 0; w < tab.words; ++w) prime[w] &= ~implicants[free | uint32_t{1} << index][w];
+      for (size_t w = 0; w < tab.words; ++w)
+        for (uint64_t bits = prime[w]; bits != 0; bits &= bits - 1)
+          primes.push_back({static_cast<uint32_t>(w * 64) + static_cast<uint32_t>(__builtin_ctzll(bits)), all & ~free});
+      if (primes.size() > MOST_PRIMES) return {};
     }
-    for (size_t i = 0; i < level.size(); ++i)
-      if (!merged[i]) primes.push_back(level[i]);
-    if (primes.size() > MOST_PRIMES) return {};
-    level = grouped_by_care(next, all);
   }
   return primes;
 }
