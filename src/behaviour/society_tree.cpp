@@ -38,9 +38,9 @@ struct Society_Tree {
   std::unordered_map<Step, int32_t, Step_Hash> reached;
 };
 
-// Past this many rounds (about 16 MiB with the library of a dozen) the
+// Past this many rounds (about 4 MiB with the library of a dozen) the
 // tree starts again.
-constexpr size_t MOST_ROUNDS = size_t{1} << 17;
+constexpr size_t MOST_ROUNDS = size_t{1} << 15;
 
 // The largest society a round's moves are kept for, one word a row.
 constexpr int32_t MOST_PLAYERS = 64;

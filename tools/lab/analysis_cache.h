@@ -20,7 +20,7 @@
 // thread found. Each of its maps holds at most MOST_REMEMBERED entries:
 // past that it forgets them all at once and starts again.
 struct Analysis_Memory {
-  static constexpr size_t MOST_REMEMBERED = size_t{1} << 16;
+  static constexpr size_t MOST_REMEMBERED = size_t{1} << 14;
   struct Found {
     std::string csv;
     std::string key;  // the play key of its simplified form
