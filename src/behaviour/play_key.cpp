@@ -50,8 +50,14 @@ void append_term(std::string& key, Term term, int32_t depth) {
     case TERM_ROW: key.push_back('r'); return;
     case TERM_COLUMN: key.push_back('c'); return;
     case TERM_PREV: key.push_back('p'); return;
-    case TERM_BOUND: key.push_back('#'); key.append(std::to_string(depth - term.value)); return;
-    case TERM_CONSTANT: key.push_back('$'); key.append(std::to_string(term.value)); return;
+    case TERM_BOUND:
+      key.push_back('#');
+      key.append(std::to_string(depth - term.value));
+      return;
+    case TERM_CONSTANT:
+      key.push_back('$');
+      key.append(std::to_string(term.value));
+      return;
   }
 }
 

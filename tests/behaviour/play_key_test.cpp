@@ -1,5 +1,7 @@
 // Play keys: shared by formulae that differ only in the letters they bind
 // and in the order of operands that draw nothing, and then they play alike.
+#include "behaviour/play_key.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "behaviour/fingerprint.h"
-#include "behaviour/play_key.h"
 #include "evolve/random_formula.h"
 #include "formula/notation_printer.h"
 #include "test_support.h"
@@ -29,7 +30,7 @@ TEST(PlayKey, IgnoresBoundLettersAndTheOrderOfWhatDrawsNothing) {
 TEST(PlayKey, KeepsWhatDecidesPlay) {
   EXPECT_NE(key("AxEyDxyp"), key("AxEyDyxp"));
   EXPECT_NE(key("AxDxcp"), key("ExDxcp"));
-  EXPECT_NE(key("A'sDcrs"), key("AsDcrs"));    // a time letter, or an agent letter nothing binds
+  EXPECT_NE(key("A'sDcrs"), key("AsDcrs"));  // a time letter, or an agent letter nothing binds
   EXPECT_NE(key("Dcrp-1"), key("Dcrp-2"));
   EXPECT_NE(key("Dcrp&Drcp"), key("Dcrp|Drcp"));
   EXPECT_NE(key("R0.5"), key("R0.25"));
@@ -46,7 +47,9 @@ Formula* disguised(const Formula* formula, std::mt19937& coin) {
   std::vector<Formula*> pending{copy};
   // The letters grown formulae bind: agents d to o, times s to {.
   auto moved = [](int32_t letter) { return letter >= 'd' && letter <= 'o' ? 'd' + (letter - 'd' + 5) % 12 : letter; };
-  auto moved_time = [](int32_t letter) { return letter >= 's' && letter <= '{' ? 's' + (letter - 's' + 4) % 9 : letter; };
+  auto moved_time = [](int32_t letter) {
+    return letter >= 's' && letter <= '{' ? 's' + (letter - 's' + 4) % 9 : letter;
+  };
   while (!pending.empty()) {
     Formula* node = pending.back();
     pending.pop_back();
@@ -74,7 +77,8 @@ TEST(PlayKey, FormulaeSharingOnePlayAlike) {
   for (Formula* formula : grown) {
     const Tree other(disguised(formula, coin));
     renamed += format_Formula(formula) != format_Formula(other.get());
-    EXPECT_EQ(play_key(formula), play_key(other.get())) << format_Formula(formula) << "\n" << format_Formula(other.get());
+    EXPECT_EQ(play_key(formula), play_key(other.get())) << format_Formula(formula) << "\n"
+                                                        << format_Formula(other.get());
     EXPECT_EQ(fingerprint_Formula(formula, 20), fingerprint_Formula(other.get(), 20)) << format_Formula(formula);
     free_Formula(formula);
   }

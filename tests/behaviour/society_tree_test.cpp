@@ -1,12 +1,13 @@
 // The fingerprint's tournament, which takes the library's rounds from the
 // tournaments before it, against the same tournament played in full.
+#include "behaviour/society_tree.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "behaviour/library.h"
-#include "behaviour/society_tree.h"
 #include "evolve/random_formula.h"
 #include "formula/notation_printer.h"
 #include "game/tournament.h"
