@@ -18,6 +18,7 @@
 #include "run/run_loop.h"
 #include "run_record.h"
 #include "seed_pool.h"
+#include "termination.h"
 #include "text_bytes.h"
 
 namespace {
@@ -197,6 +198,7 @@ void write_fixation(const Lab_Options& options, int32_t pop, const Fixation_Summ
 }  // namespace
 
 int run_lab(const Lab_Options& options) {
+  defer_termination_to_whole_writes();
   Read_Population read;
   read_population(options, read);
   const int32_t pop = options.random > 0 ? options.random : read.pop;

@@ -5,9 +5,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 #include "error.h"
 #include "printable_text.h"
+#include "termination.h"
 
 namespace {
 
@@ -39,6 +41,7 @@ void add_rows(Row_Output& output, std::string_view rows) {
 }
 
 void flush_rows(Row_Output& output) {
+  const std::lock_guard<std::mutex> lock(rows_write_lock());
   size_t written = 0;
   while (written < output.pending.size()) {
     ssize_t count = ::write(output.fd, output.pending.data() + written, output.pending.size() - written);
