@@ -28,6 +28,7 @@ Formula* copy_node(const Formula* source) {
   node->chance = source->chance;
   return node;
 }
+
 // The stack of a walk over a tree, one per thread and kind of entry, kept
 // from walk to walk: trees are walked very often and are mostly small. A
 // stack grown past a large tree is let go.
