@@ -4,8 +4,8 @@
 #include <mutex>
 
 #include "behaviour/library.h"
-#include "game/history.h"
 #include "behaviour/society_tree.h"
+#include "game/history.h"
 #include "random_stream.h"
 
 namespace {

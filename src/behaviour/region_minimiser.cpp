@@ -46,15 +46,25 @@ Tabulation tabulation_of(int32_t count) {
   return {count, words, mask};
 }
 
+// Within a word of a table, the rows where variable `index` (0 to 5) is 1.
+constexpr uint64_t SET_IN_WORD[6] = {0xAAAAAAAAAAAAAAAAull, 0xCCCCCCCCCCCCCCCCull, 0xF0F0F0F0F0F0F0F0ull,
+                                     0xFF00FF00FF00FF00ull, 0xFFFF0000FFFF0000ull, 0xFFFFFFFF00000000ull};
+
 // The column of variable `index`: row m holds bit `index` of m.
 Table variable_column(const Tabulation& tab, int32_t index) {
-  static constexpr uint64_t LOW[6] = {0xAAAAAAAAAAAAAAAAull, 0xCCCCCCCCCCCCCCCCull, 0xF0F0F0F0F0F0F0F0ull,
-                                      0xFF00FF00FF00FF00ull, 0xFFFF0000FFFF0000ull, 0xFFFFFFFF00000000ull};
   Table column;
   for (size_t w = 0; w < tab.words; ++w)
-    column[w] = index < 6 ? LOW[index] : (((w >> (index - 6)) & 1) ? ~uint64_t{0} : 0);
+    column[w] = index < 6 ? SET_IN_WORD[index] : (((w >> (index - 6)) & 1) ? ~uint64_t{0} : 0);
   column[tab.words - 1] &= tab.last_mask;
   return column;
+}
+
+// The rows where the table does not hold.
+Table complement(const Table& table, const Tabulation& tab) {
+  Table result;
+  for (size_t w = 0; w < tab.words; ++w) result[w] = ~table[w];
+  result[tab.words - 1] &= tab.last_mask;
+  return result;
 }
 
 int32_t variable_index(const Graph_Node& root, Node_Id id) {
@@ -145,24 +155,14 @@ void for_each_row(const Cube& cube, uint32_t all, Visit visit) {
   } while (subset != 0);
 }
 
-// Rows where variable `index` is 0 (the complement of its column).
-Table clear_column(const Tabulation& tab, int32_t index) {
-  Table column = variable_column(tab, index);
-  for (size_t w = 0; w < tab.words; ++w) column[w] = ~column[w];
-  column[tab.words - 1] &= tab.last_mask;
-  return column;
-}
-
 // The table with row m moved to row m ^ 2^index: the same function of the
 // variable `index` negated.
 Table flipped(const Table& table, int32_t index, const Tabulation& tab) {
-  static constexpr uint64_t CLEAR[6] = {0x5555555555555555ull, 0x3333333333333333ull, 0x0F0F0F0F0F0F0F0Full,
-                                        0x00FF00FF00FF00FFull, 0x0000FFFF0000FFFFull, 0x00000000FFFFFFFFull};
   Table moved;
   if (index < 6) {
     const int shift = 1 << index;
-    for (size_t w = 0; w < tab.words; ++w)
-      moved[w] = ((table[w] >> shift) & CLEAR[index]) | ((table[w] & CLEAR[index]) << shift);
+    const uint64_t clear = ~SET_IN_WORD[index];
+    for (size_t w = 0; w < tab.words; ++w) moved[w] = ((table[w] >> shift) & clear) | ((table[w] & clear) << shift);
   } else {
     const size_t distance = size_t{1} << (index - 6);
     for (size_t w = 0; w < tab.words; ++w) moved[w] = table[w ^ distance];
@@ -197,16 +197,14 @@ std::vector<Cube> prime_implicants(const Table& on, const Tabulation& tab) {
   implicants.resize(size_t{all} + 1);
   canonical.resize(size_t{all} + 1);
   implicants[0] = on;
-  canonical[0] = Table{};
-  for (size_t w = 0; w < tab.words; ++w) canonical[0][w] = ~uint64_t{0};
-  canonical[0][tab.words - 1] &= tab.last_mask;
+  canonical[0] = complement(Table{}, tab);
   std::array<int64_t, MOST_TABLE_VARIABLES + 1> per_count{};
   per_count[0] = rows_of(on, tab);
   for (uint32_t free = 1; free <= all; ++free) {
     const int32_t index = __builtin_ctz(free);
     const Table& fewer = implicants[free & (free - 1)];
     implicants[free] = both(fewer, flipped(fewer, index, tab), tab);
-    canonical[free] = both(canonical[free & (free - 1)], clear_column(tab, index), tab);
+    canonical[free] = both(canonical[free & (free - 1)], complement(variable_column(tab, index), tab), tab);
     per_count[static_cast<size_t>(__builtin_popcount(free))] += rows_of(both(implicants[free], canonical[free], tab), tab);
   }
   for (int32_t count = 1; count <= tab.count; ++count)
@@ -388,9 +386,7 @@ Node_Id minimise_small_region(Formula_Graph& graph, Node_Id root) {
   if (top.size <= least) return root;
   const Tabulation tab = tabulation_of(top.variable_count);
   const Table on = truth_table(graph, root, tab);
-  Table off = on;
-  for (size_t w = 0; w < tab.words; ++w) off[w] = ~off[w];
-  off[tab.words - 1] &= tab.last_mask;
+  const Table off = complement(on, tab);
   Node_Id best = root;
   for (Node_Id form : sums_of_products(graph, top, on, tab)) best = smaller(graph, best, form);
   for (Node_Id form : sums_of_products(graph, top, off, tab)) best = smaller(graph, best, make_not(graph, form));
