@@ -107,8 +107,11 @@ int64_t time_value(const Run& run, const Term& term) {
 
 // The lookup of an atom whose second agent is the opponent, the commonest
 // shape, read straight from the row of a plane: what lookup_defections
-// answers with EVERY_PLAYER in the second place.
-Mask lookup_against_everyone(const Run& run, const Instruction& in) {
+// answers with EVERY_PLAYER in the second place. Lookups are always
+// inlined: a set returned from a call comes back in two registers, which
+// the caller stores as two words and reloads as one, a stall at every
+// lookup.
+[[gnu::always_inline]] inline Mask lookup_against_everyone(const Run& run, const Instruction& in) {
   const History& history = *run.history;
   const int64_t player1 = agent_value(run, in.player1);
   const int64_t time = time_value(run, in.time) + in.time_mod;
@@ -117,7 +120,7 @@ Mask lookup_against_everyone(const Run& run, const Instruction& in) {
   return by_plane(history, time)[player1];
 }
 
-inline Mask lookup(const Run& run, const Instruction& in) {
+[[gnu::always_inline]] inline Mask lookup(const Run& run, const Instruction& in) {
   Mask answers = in.player2.kind == TERM_COLUMN && in.player1.kind != TERM_COLUMN
                      ? lookup_against_everyone(run, in)
                      : lookup_defections(*run.history, agent_value(run, in.player1),
@@ -370,7 +373,10 @@ int32_t memo_key(const Run& run, const Memo& memo) {
 }
 
 Memo_Entry& memo_entry(const Run& run, int32_t memo, int32_t key) {
-  uint64_t hash = (run.batch.number * 0x9E3779B97F4A7C15ull) ^ (static_cast<uint64_t>(memo) << 32 | static_cast<uint32_t>(key));
+  // The batch is not hashed: its entries overwrite those of batches
+  // before it, which can never match again, so the few slots that the
+  // memos of a batch use stay in the cache from one batch to the next.
+  uint64_t hash = static_cast<uint64_t>(memo) << 32 | static_cast<uint32_t>(key);
   hash ^= hash >> 29;
   hash *= 0xBF58476D1CE4E5B9ull;
   hash ^= hash >> 32;
