@@ -1,9 +1,11 @@
 #include "behaviour/simplify.h"
 
+#include <memory>
 #include <vector>
 
 #include "behaviour/boolean_rules.h"
 #include "behaviour/formula_graph.h"
+#include "behaviour/readable_letters.h"
 #include "behaviour/region_minimiser.h"
 #include "error.h"
 #include "game/letters.h"
@@ -125,7 +127,10 @@ Formula* simplify_once(const Formula* formula) {
 }  // namespace
 
 Formula* simplify_Formula(const Formula* formula) {
-  Formula* result = simplify_once(formula);
+  // Letters are made readable first, so that the passes see the formula
+  // that their result is read back as.
+  const std::unique_ptr<Formula, void (*)(Formula*)> readable{with_readable_letters(formula), free_Formula};
+  Formula* result = simplify_once(readable ? readable.get() : formula);
   for (int pass = 1; pass < MOST_PASSES; ++pass) {
     Formula* again = simplify_once(result);
     if (equal_Formula(again, result)) {
