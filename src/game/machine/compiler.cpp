@@ -177,9 +177,11 @@ void open_region(Emitter& e, Frame& f, const Node_Info& self) {
 // and those that may read their own player's moves of the round being
 // played, which change as the player decides, are never memos.
 // A memo is keyed by the values of at most this many loops, and worth its
-// look-up only for a subformula with a loop or of this many nodes.
+// look-up only for a subformula with a loop or of this many nodes: a
+// connective of two atoms already costs more than a look-up of a memo
+// slot still in the cache.
 constexpr int32_t MEMO_LOOPS = 2;
-constexpr int32_t MEMO_SIZE = 6;
+constexpr int32_t MEMO_SIZE = 3;
 
 bool worth_a_memo(const Emitter& e, const Formula* node, const Node_Info& self) {
   if (!self.pure || self.own_move || self.own_move_once || node->type == DEFECTED) return false;

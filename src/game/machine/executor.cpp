@@ -373,15 +373,14 @@ int32_t memo_key(const Run& run, const Memo& memo) {
 }
 
 Memo_Entry& memo_entry(const Run& run, int32_t memo, int32_t key) {
-  // The batch is not hashed: its entries overwrite those of batches
-  // before it, which can never match again, so the few slots that the
-  // memos of a batch use stay in the cache from one batch to the next.
-  uint64_t hash = static_cast<uint64_t>(memo) << 32 | static_cast<uint32_t>(key);
-  hash ^= hash >> 29;
-  hash *= 0xBF58476D1CE4E5B9ull;
-  hash ^= hash >> 32;
+  // A memo's keys take consecutive slots from a place of its own, so the
+  // keys of a loop's successive values share cache lines and come in
+  // order. The batch is not part of the slot: its entries overwrite those
+  // of the batches before it, which can never match again, and so the
+  // slots a batch uses are still cached when the next batch uses them.
+  const uint32_t slot = static_cast<uint32_t>(memo) * 0x9E3779B1u + static_cast<uint32_t>(key);
   std::vector<Memo_Entry>& entries = run.batch.memos->entries;
-  return entries[hash & (entries.size() - 1)];
+  return entries[slot & (entries.size() - 1)];
 }
 
 void memo_begin(Run& run, const Instruction& in) {
