@@ -31,19 +31,29 @@ constexpr int64_t TABLES_STREAK = 1024;
 constexpr int64_t UNBOUNDED = INT64_MAX;
 
 // A region being decided by its loops: where to go back to if they use up
-// their allowance, and the allowance.
+// their allowance, and the allowance. Where no region is, only `index`,
+// `measuring` and `limit` are read, and only they are set: zeroing the
+// whole frame at the start of every run costs the many short runs of a
+// tournament more than some of them cost.
 struct Region_Frame {
-  int32_t index = -1;  // -1: none
-  bool measuring = false;  // a region without its query yet, whose loops say what they cost
-  int64_t start_work = 0;
-  int32_t end = 0;     // the instruction after it
-  Mask* top = nullptr;
-  Mask* outer = nullptr;
-  Mask valid{};
-  int32_t column = -1;
-  int32_t memos = 0;
-  int64_t limit = UNBOUNDED;  // of the run's work
+  int32_t index;  // -1: none
+  bool measuring;  // a region without its query yet, whose loops say what they cost
+  int64_t start_work;
+  int32_t end;  // the instruction after it
+  Mask* top;
+  Mask* outer;
+  Mask valid;
+  int32_t column;
+  int32_t memos;
+  int64_t limit;  // of the run's work
+  Region_Frame() : index(-1), measuring(false), limit(UNBOUNDED) {}
 };
+
+void end_region(Region_Frame& frame) {
+  frame.index = -1;
+  frame.measuring = false;
+  frame.limit = UNBOUNDED;
+}
 
 // The registers of one run. `valid` holds the opponents whose move still
 // depends on the value being worked out: the right operand of an AND
@@ -71,7 +81,13 @@ struct Run {
   int32_t prev_time;
   int64_t work = 0;   // loop body instructions run
   int32_t memos = 0;  // memos being worked out
-  Region_Frame region{};
+  Region_Frame region;
+
+  Run(const Program& p, Program_State& s, const Batch& b, int32_t decided)
+      : program(p), state(s), batch(b), column(decided), valid(decided >= 0 ? player_bit(decided) : everyone()),
+        top(s.stack.data() - 1), outer(s.outer.data() - 1), value(s.value.data()), folded(s.folded.data()),
+        loop_outer(s.loop_outer.data()), loops(p.loops.data()), history(b.history), row(b.row),
+        prev_time(b.prev_time) {}
 
   void push(Mask value) {
     assert(top + 1 < state.stack.data() + state.stack.size());
@@ -333,7 +349,15 @@ void region_begin(Run& run, const Instruction& in) {
   }
   if (allowed != UNBOUNDED) {
     assert(run.region.index < 0);  // regions never nest
-    run.region = {in.index, false, 0, in.target, run.top, run.outer, run.valid, run.column, run.memos, run.work + allowed};
+    run.region.index = in.index;
+    run.region.measuring = false;
+    run.region.end = in.target;
+    run.region.top = run.top;
+    run.region.outer = run.outer;
+    run.region.valid = run.valid;
+    run.region.column = run.column;
+    run.region.memos = run.memos;
+    run.region.limit = run.work + allowed;
   }
   ++run.pc;
 }
@@ -341,10 +365,10 @@ void region_begin(Run& run, const Instruction& in) {
 void region_end(Run& run, const Instruction& in) {
   if (run.region.index == in.index && run.region.measuring) {
     if (run.work - run.region.start_work >= PLAN_WORK) run.state.wants_tables = true;
-    run.region = {};
+    end_region(run.region);
   } else if (run.region.index == in.index) {  // a probe that the loops won
     keep_way(run.state.regions[in.index], false);
-    run.region = {};
+    end_region(run.region);
   }
   ++run.pc;
 }
@@ -359,7 +383,7 @@ void abandon_region(Run& run) {
   run.valid = frame.valid;
   run.column = frame.column;
   run.memos = frame.memos;
-  run.region = {};
+  end_region(run.region);
   run.push(region_by_tables(run, run.program.regions[frame.index]));
   run.pc = frame.end;
 }
@@ -439,10 +463,7 @@ void plan_Program_State(const Program& program, Program_State& state) {
 }
 
 Mask execute_Program(const Program& program, Program_State& state, const Batch& batch, int32_t column) {
-  const Mask everyone = first_players(batch.pop) & ~player_bit(batch.row);
-  Run run{program, state, batch, column, column >= 0 ? player_bit(column) : everyone,
-          state.stack.data() - 1, state.outer.data() - 1, 0, state.value.data(), state.folded.data(),
-          state.loop_outer.data(), program.loops.data(), batch.history, batch.row, batch.prev_time};
+  Run run(program, state, batch, column);
   if (program.single_lookup) return lookup(run, program.code[0]);  // an atom needs no machine
   const Instruction* code = program.code.data();
   const auto end = static_cast<int32_t>(program.code.size());

@@ -238,8 +238,8 @@ void decide_row(History& history, Strategy& strategy, const Batch& decisions, co
   const bool noisy = rules.noise != 0.0;
   if (!decides_one_by_one(strategy.program, decisions.own_round, noisy)) {
     Mask moves = execute_Program(strategy.program, strategy.state, decisions, -1);
-    record_moves(history, decisions.row, opponents,
-                 noisy ? with_noise(moves, decisions.pop, decisions.row, rules.noise) : moves);
+    if (noisy) moves = with_noise(moves, decisions.pop, decisions.row, rules.noise);
+    record_moves(history, decisions.row, opponents, moves);
     return;
   }
   for (agent column = 0; column < decisions.pop; ++column) {
