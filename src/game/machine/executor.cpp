@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <iterator>
 
 #include "game/evaluation_errors.h"
 #include "game/rules.h"
@@ -435,6 +434,30 @@ void memo_end(Run& run) {
   ++run.pc;
 }
 
+void step(Run& run, const Instruction& in) {
+  switch (in.op) {
+    case OP_LOOKUP: run.push(lookup(run, in)); ++run.pc; break;
+    case OP_AND_LOOKUP: *run.top = *run.top & lookup(run, in); ++run.pc; break;
+    case OP_OR_LOOKUP: *run.top = *run.top | lookup(run, in); ++run.pc; break;
+    case OP_CHANCE: run.push(draw_chance(run, in)); ++run.pc; break;
+    case OP_CONST: run.push(all_or_none(in.index != 0)); ++run.pc; break;
+    case OP_NOT: *run.top = ~*run.top; ++run.pc; break;
+    case OP_AND_TEST: test(run, in, true); break;
+    case OP_OR_TEST: test(run, in, false); break;
+    case OP_LOOKUP_AND_TEST: run.push(lookup(run, in)); test(run, in, true); break;
+    case OP_LOOKUP_OR_TEST: run.push(lookup(run, in)); test(run, in, false); break;
+    case OP_AND: combine(run, true); break;
+    case OP_OR: combine(run, false); break;
+    case OP_LOOP_BEGIN: loop_begin(run, in); break;
+    case OP_LOOP_END: loop_end(run, in); break;
+    case OP_REGION: region_begin(run, in); break;
+    case OP_REGION_END: region_end(run, in); break;
+    case OP_MEMO: memo_begin(run, in); break;
+    case OP_MEMO_END: memo_end(run); break;
+    case OP_INVALID: invalid_kind_while_evaluating(in.index);
+  }
+}
+
 }  // namespace
 
 void init_Program_State(const Program& program, Program_State& state, int32_t pop) {
@@ -467,47 +490,7 @@ Mask execute_Program(const Program& program, Program_State& state, const Batch& 
   if (program.single_lookup) return lookup(run, program.code[0]);  // an atom needs no machine
   const Instruction* code = program.code.data();
   const auto end = static_cast<int32_t>(program.code.size());
-  // Threaded dispatch, as Lua's VM does where the compiler allows it: each
-  // instruction ends with a jump of its own to the next one's handler, so
-  // the processor predicts each jump from the kind of instruction before
-  // it, which follows the formula's shape; one jump shared by every
-  // instruction is mispredicted far more often on large formulae.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpedantic"  // labels as values
-  static const void* const handlers[] = {
-      &&lookup_op, &&and_lookup_op, &&or_lookup_op, &&chance_op, &&const_op, &&not_op, &&and_test_op,
-      &&or_test_op, &&lookup_and_test_op, &&lookup_or_test_op, &&and_op, &&or_op, &&loop_begin_op,
-      &&loop_end_op, &&region_op, &&region_end_op, &&memo_op, &&memo_end_op, &&invalid_op,
-  };
-  static_assert(std::size(handlers) == OP_INVALID + 1);
-#define NEXT()                    \
-  do {                            \
-    if (run.pc >= end) goto done; \
-    goto* handlers[code[run.pc].op]; \
-  } while (0)
-  NEXT();
-lookup_op: run.push(lookup(run, code[run.pc])); ++run.pc; NEXT();
-and_lookup_op: *run.top = *run.top & lookup(run, code[run.pc]); ++run.pc; NEXT();
-or_lookup_op: *run.top = *run.top | lookup(run, code[run.pc]); ++run.pc; NEXT();
-chance_op: run.push(draw_chance(run, code[run.pc])); ++run.pc; NEXT();
-const_op: run.push(all_or_none(code[run.pc].index != 0)); ++run.pc; NEXT();
-not_op: *run.top = ~*run.top; ++run.pc; NEXT();
-and_test_op: test(run, code[run.pc], true); NEXT();
-or_test_op: test(run, code[run.pc], false); NEXT();
-lookup_and_test_op: run.push(lookup(run, code[run.pc])); test(run, code[run.pc], true); NEXT();
-lookup_or_test_op: run.push(lookup(run, code[run.pc])); test(run, code[run.pc], false); NEXT();
-and_op: combine(run, true); NEXT();
-or_op: combine(run, false); NEXT();
-loop_begin_op: loop_begin(run, code[run.pc]); NEXT();
-loop_end_op: loop_end(run, code[run.pc]); NEXT();
-region_op: region_begin(run, code[run.pc]); NEXT();
-region_end_op: region_end(run, code[run.pc]); NEXT();
-memo_op: memo_begin(run, code[run.pc]); NEXT();
-memo_end_op: memo_end(run); NEXT();
-invalid_op: invalid_kind_while_evaluating(code[run.pc].index);
-#undef NEXT
-#pragma GCC diagnostic pop
-done:
+  while (run.pc < end) step(run, code[run.pc]);
   assert(run.top == state.stack.data() && run.memos == 0 && run.region.index < 0);
   return *run.top;
 }
