@@ -350,6 +350,7 @@ void region_begin(Run& run, const Instruction& in) {
     assert(run.region.index < 0);  // regions never nest
     run.region.index = in.index;
     run.region.measuring = false;
+    run.region.start_work = 0;
     run.region.end = in.target;
     run.region.top = run.top;
     run.region.outer = run.outer;
