@@ -26,8 +26,12 @@ struct Letter_Uses {
   std::array<bool, CHARACTERS> free{};        // standing somewhere where nothing binds it
 };
 
+// Whether an atom's field holds a letter: not a code, nor (time 0) no
+// time letter at all.
+bool holds_letter(bool over_time, int32_t value) { return is_character(value) && !(over_time && value == 0); }
+
 void note_field(Letter_Uses& uses, const Letter_Bindings& bindings, bool over_time, int32_t value) {
-  if (!is_character(value) || (over_time && value == 0)) return;  // a code, or no time letter
+  if (!holds_letter(over_time, value)) return;
   uses.used[static_cast<size_t>(value)] = true;
   if (bound_by(bindings, over_time, value) < 0) uses.free[static_cast<size_t>(value)] = true;
 }
@@ -90,8 +94,7 @@ bool plan_renaming(const Letter_Uses& uses, Renaming& renaming) {
 }
 
 int32_t renamed(const Renaming& renaming, bool over_time, int32_t value) {
-  if (!is_character(value) || (over_time && value == 0)) return value;
-  return renaming[static_cast<size_t>(value)];
+  return holds_letter(over_time, value) ? renaming[static_cast<size_t>(value)] : value;
 }
 
 void rename_letters(Formula* formula, const Renaming& renaming) {

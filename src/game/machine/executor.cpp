@@ -45,14 +45,13 @@ struct Region_Frame {
   int32_t column;
   int32_t memos;
   int64_t limit;  // of the run's work
-  Region_Frame() : index(-1), measuring(false), limit(UNBOUNDED) {}
+  Region_Frame() { close(); }
+  void close() {
+    index = -1;
+    measuring = false;
+    limit = UNBOUNDED;
+  }
 };
-
-void end_region(Region_Frame& frame) {
-  frame.index = -1;
-  frame.measuring = false;
-  frame.limit = UNBOUNDED;
-}
 
 // The registers of one run. `valid` holds the opponents whose move still
 // depends on the value being worked out: the right operand of an AND
@@ -365,10 +364,10 @@ void region_begin(Run& run, const Instruction& in) {
 void region_end(Run& run, const Instruction& in) {
   if (run.region.index == in.index && run.region.measuring) {
     if (run.work - run.region.start_work >= PLAN_WORK) run.state.wants_tables = true;
-    end_region(run.region);
+    run.region.close();
   } else if (run.region.index == in.index) {  // a probe that the loops won
     keep_way(run.state.regions[in.index], false);
-    end_region(run.region);
+    run.region.close();
   }
   ++run.pc;
 }
@@ -383,7 +382,7 @@ void abandon_region(Run& run) {
   run.valid = frame.valid;
   run.column = frame.column;
   run.memos = frame.memos;
-  end_region(run.region);
+  run.region.close();
   run.push(region_by_tables(run, run.program.regions[frame.index]));
   run.pc = frame.end;
 }
