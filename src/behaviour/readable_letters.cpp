@@ -115,10 +115,26 @@ void rename_letters(Formula* formula, const Renaming& renaming) {
   }
 }
 
+// Whether some quantifier's letter would not read back. Most formulae
+// have none, and this walk, unlike letter_uses, keeps no bindings.
+bool any_unreadable_quantifier(const Formula* formula) {
+  thread_local std::vector<const Formula*> stack;
+  stack.assign(1, formula);
+  while (!stack.empty()) {
+    const Formula* node = stack.back();
+    stack.pop_back();
+    if (!node) continue;
+    if (is_quantifier(node->type) && !reads_back(is_time_quantifier(node->type), node->variable)) return true;
+    if (is_binary(node->type)) stack.push_back(node->right);
+    if (is_inner(node->type)) stack.push_back(node->left);
+  }
+  return false;
+}
+
 }  // namespace
 
 Formula* with_readable_letters(const Formula* formula) {
-  if (!formula) return nullptr;
+  if (!formula || !any_unreadable_quantifier(formula)) return nullptr;
   Renaming renaming;
   if (!plan_renaming(letter_uses(formula), renaming)) return nullptr;
   Formula* copy = copy_Formula(formula);
