@@ -13,7 +13,7 @@
 //   against. `Ed` of it has no variable left but the opponent, whose range
 //   excludes it: for each opponent c, true when a witness other than c
 //   exists: when there are two witnesses or more, for everyone; with one,
-//   for all but that one (over_other_players).
+//   for all but that one (over_other_candidates).
 //
 // The `|` of the two is one set: the decisions against all opponents. Every
 // operation is the rule of its node applied to whole sets, so a table is
@@ -150,13 +150,16 @@ Odometer walk(const Layout& whole, const Layout& part) {
 // (`truths`), for every opponent c at once, whether one other than c (and
 // than the deciding player) does; for the universal quantifier, whether
 // none other than c fails it.
-Mask over_other_players(bool forall, Mask truths, int32_t pop, agent row) {
-  Mask candidates = first_players(pop) & ~player_bit(row);
-  Mask witnesses = (forall ? ~truths : truths) & candidates;
+// `candidates` are the players other than the deciding one.
+template <bool Forall>
+Mask over_other_candidates(Mask truths, Mask candidates) {
+  Mask witnesses = (Forall ? ~truths : truths) & candidates;
   int32_t count = count_players(witnesses);
   Mask exists = count >= 2 ? ALL_PLAYERS : count == 1 ? ~witnesses : NO_PLAYERS;
-  return forall ? ~exists : exists;
+  return Forall ? ~exists : exists;
 }
+
+Mask candidates_of(int32_t pop, agent row) { return first_players(pop) & ~player_bit(row); }
 
 struct Evaluation {
   Query_Tables& tables;
@@ -248,14 +251,38 @@ int64_t stride_of(const Layout& layout, int32_t place) {
 }
 
 // The quantified variable is the body's last: its bits.
-void quantify_bits(const Evaluation& e, bool forall, bool over_time, const Layout& out, Mask* sets,
-                   const Layout& body, const Mask* body_sets) {
-  Odometer at = walk(out, body);
-  if (!over_time) {  // the opponent takes the quantified agent's place as the last variable
-    for (int64_t i = 0; i < out.sets; ++i, at.advance())
-      sets[i] = over_other_players(forall, body_sets[at.index], e.context.pop, e.context.row);
+// Each set of the whole made by `make` from the body's set at the same
+// values of the whole's outer variables: the innermost of them in a tight
+// loop, the others by the odometer.
+template <typename Make>
+void over_sets(const Layout& out, Mask* sets, const Layout& body, const Mask* body_sets, Make make) {
+  const Projection projection = project(out, body);
+  const int32_t dims = outer_count(out);
+  if (dims == 0) {
+    sets[0] = make(body_sets[projection.offset]);
     return;
   }
+  const int32_t inner = dims - 1;
+  const int64_t width = out.extent[inner];
+  const int64_t step = projection.stride[inner];
+  Odometer at{inner, out.extent, projection};
+  for (int64_t i = 0; i < out.sets; i += width, at.advance()) {
+    const Mask* from = body_sets + at.index;
+    for (int64_t k = 0; k < width; ++k) sets[i + k] = make(from[k * step]);
+  }
+}
+
+void quantify_bits(const Evaluation& e, bool forall, bool over_time, const Layout& out, Mask* sets,
+                   const Layout& body, const Mask* body_sets) {
+  if (!over_time) {  // the opponent takes the quantified agent's place as the last variable
+    const Mask candidates = candidates_of(e.context.pop, e.context.row);
+    if (forall)
+      over_sets(out, sets, body, body_sets, [&](Mask set) { return over_other_candidates<true>(set, candidates); });
+    else
+      over_sets(out, sets, body, body_sets, [&](Mask set) { return over_other_candidates<false>(set, candidates); });
+    return;
+  }
+  Odometer at = walk(out, body);
   const Mask range = first_players(static_cast<int32_t>(body.extent[last_place(body)]));
   auto holds = [&](Mask set) { return forall ? (set & range) == range : !is_empty(set & range); };
   if (out.count == 0) {
@@ -309,13 +336,17 @@ void quantify_turned(const Evaluation& e, bool forall, int32_t place, const Layo
   rest.count = out.count - 1;
   rest.sets = out.sets / width;
   Odometer at = walk(rest, body);
+  const Mask candidates = candidates_of(e.context.pop, e.context.row);
   Mask turned[128];
   for (int64_t i = 0; i < rest.sets; ++i, at.advance()) {
     const Mask* first = body_sets + at.index;
     for (int64_t x = 0; x < 128; ++x) turned[x] = x < body.extent[place] ? first[x * stride] : NO_PLAYERS;
     transpose_players(turned);
-    for (int64_t v = 0; v < width; ++v)
-      sets[i * width + v] = over_other_players(forall, turned[out.base[m] + v], e.context.pop, e.context.row);
+    for (int64_t v = 0; v < width; ++v) {
+      const Mask truths = turned[out.base[m] + v];
+      sets[i * width + v] = forall ? over_other_candidates<true>(truths, candidates)
+                                   : over_other_candidates<false>(truths, candidates);
+    }
   }
 }
 
