@@ -1,9 +1,10 @@
 // The machine's ways of saving work, each against evaluation by substituted
 // copies: time loops that keep their fold across rounds, memos of
 // subformulae inside loops they do not depend on, regions whose queries
-// are made once their loops cost enough, probes that give up for the
-// tables, nested regions where an outer one's tables are too large, and
-// compiled formulae kept from one tournament to the next.
+// are made once their loops cost enough (also in the midst of a run),
+// probes that give up for the tables, nested regions where an outer one's
+// tables are too large, and compiled formulae kept from one tournament to
+// the next.
 #include "game/machine/play.h"
 #include "reference/substitution.h"
 #include "test_support.h"
@@ -94,6 +95,18 @@ TEST(MachineWays, RegionsProbesAndNesting) {
       for (Evaluation_Choice choice : CHOICES)
         expect_as_substitution(players(texts, pop), Game_Rules{12, 0.0}, Machine_Settings{choice, max_table_sets},
                                pop + static_cast<int32_t>(max_table_sets % 7));
+}
+
+// A first decision whose loops go far past the work that asks for queries
+// gives them up there: the queries are made and the region begun again, by
+// a probe or the tables. Here in players deciding every opponent at once,
+// one at a time (drawing twice), around a kept time fold and after a draw.
+TEST(MachineWays, QueriesMadeWhileDeciding) {
+  const std::vector<std::string> texts = {"Ed(Ee(Ef(Ddep&Defp&Dfdp)))", "Dcrp&Ed(Ee(Ddep&Decp&~Dedp-1))",
+                                          "(R0.5|R0.4)&Ed(Ee(Ddcp&Decp))", "E'sEd(Ee(Ddes&Decs))",
+                                          "R0.5|Ed(Ee(Ef(Ddep&Dfcp)))", "Ed(Ee(Ddcp&Decp-1&Dedp))",
+                                          "Ad(Ee(Ddcp|Decp-1|Dedp))", "Dcrp"};
+  for (int32_t pop : {24, 30}) expect_as_substitution(players(texts, pop), Game_Rules{5, 0.0}, Machine_Settings{}, pop);
 }
 
 // Compiled formulae are kept from one tournament to the next: a population

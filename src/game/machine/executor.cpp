@@ -38,7 +38,8 @@ struct Region_Frame {
   int32_t index;  // -1: none
   bool measuring;  // a region without its query yet, whose loops say what they cost
   int64_t start_work;
-  int32_t end;  // the instruction after it
+  int32_t begin;  // its first instruction
+  int32_t end;    // the instruction after it
   Mask* top;
   Mask* outer;
   Mask valid;
@@ -323,18 +324,49 @@ void keep_way(Region_Stats& stats, bool by_tables) {
 
 // A region without its query: its loops decide, and a run that costs
 // enough for tables to matter asks for the program's queries to be made.
+// Where the batch can make them at once, loops that go past this much work
+// are given up at once, the queries made, and the region begun again: a
+// first decision then never runs loops of any length before its tables
+// are known.
 constexpr int64_t PLAN_WORK = 512;
 
-void region_begin(Run& run, const Instruction& in) {
-  const Region& region = run.program.regions[in.index];
-  if (region.plan != Region_Plan::TABLES) {
-    const bool tests_tables = run.batch.policy == REGIONS_BY_TABLES || run.batch.policy == REGIONS_GIVING_UP;
-    if (region.plan == Region_Plan::UNPLANNED && tests_tables) run.state.wants_tables = true;
-    if (region.plan == Region_Plan::UNPLANNED && run.region.index < 0) {
+// Opens a frame for a region's loops that may be given up at `limit`.
+void open_region(Run& run, const Instruction& in, bool measuring, int64_t limit) {
+  assert(run.region.index < 0);  // regions never nest
+  run.region.index = in.index;
+  run.region.measuring = measuring;
+  run.region.start_work = run.work;
+  run.region.begin = run.pc;
+  run.region.end = in.target;
+  run.region.top = run.top;
+  run.region.outer = run.outer;
+  run.region.valid = run.valid;
+  run.region.column = run.column;
+  run.region.memos = run.memos;
+  run.region.limit = limit;
+}
+
+void unplanned_region_begin(Run& run, const Instruction& in, const Region& region) {
+  const bool tests_tables = run.batch.policy == REGIONS_BY_TABLES || run.batch.policy == REGIONS_GIVING_UP;
+  if (tests_tables) run.state.wants_tables = true;
+  if (run.region.index < 0) {
+    const bool may_plan = run.batch.plan_now && run.batch.policy == REGIONS_BY_COST &&
+                          !(region.own_move_once && run.batch.own_round);
+    if (may_plan) {
+      open_region(run, in, true, run.work + PLAN_WORK);
+    } else {
       run.region.index = in.index;
       run.region.measuring = true;
       run.region.start_work = run.work;
     }
+  }
+  ++run.pc;
+}
+
+void region_begin(Run& run, const Instruction& in) {
+  const Region& region = run.program.regions[in.index];
+  if (region.plan != Region_Plan::TABLES) {
+    if (region.plan == Region_Plan::UNPLANNED) return unplanned_region_begin(run, in, region);
     ++run.pc;
     return;
   }
@@ -345,19 +377,7 @@ void region_begin(Run& run, const Instruction& in) {
     run.pc = in.target;
     return;
   }
-  if (allowed != UNBOUNDED) {
-    assert(run.region.index < 0);  // regions never nest
-    run.region.index = in.index;
-    run.region.measuring = false;
-    run.region.start_work = 0;
-    run.region.end = in.target;
-    run.region.top = run.top;
-    run.region.outer = run.outer;
-    run.region.valid = run.valid;
-    run.region.column = run.column;
-    run.region.memos = run.memos;
-    run.region.limit = run.work + allowed;
-  }
+  if (allowed != UNBOUNDED) open_region(run, in, false, run.work + allowed);
   ++run.pc;
 }
 
@@ -373,16 +393,25 @@ void region_end(Run& run, const Instruction& in) {
 }
 
 // The loops used their allowance up: they drew nothing and recorded
-// nothing, so everything they did is put back and the tables decide.
+// nothing, so everything they did is put back and the tables decide; or,
+// for a region that had no query, the queries are made and the region
+// begins again, now by loops or tables by their cost.
 void abandon_region(Run& run) {
   const Region_Frame frame = run.region;
-  keep_way(run.state.regions[frame.index], true);
   run.top = frame.top;
   run.outer = frame.outer;
   run.valid = frame.valid;
   run.column = frame.column;
   run.memos = frame.memos;
   run.region.close();
+  if (frame.measuring) {
+    run.batch.plan_now(run.batch.planning);
+    const bool planned = run.program.regions[frame.index].plan != Region_Plan::UNPLANNED;
+    // Were it still without a query, its loops would run to the end.
+    run.pc = planned ? frame.begin : frame.begin + 1;
+    return;
+  }
+  keep_way(run.state.regions[frame.index], true);
   run.push(region_by_tables(run, run.program.regions[frame.index]));
   run.pc = frame.end;
 }

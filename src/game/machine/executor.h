@@ -94,6 +94,12 @@ struct Batch {
   int32_t first_memo;  // the number of the program's first memo in the cache
   Region_Policy policy;
   bool own_round;  // the player may read its own moves of this round at a constant time
+  // Makes the program's queries and readies the tables for them at once,
+  // when a region without its query shows mid-run that its loops cost
+  // enough for tables to matter; null where queries are made only between
+  // runs.
+  void (*plan_now)(void* planning) = nullptr;
+  void* planning = nullptr;
 };
 
 // The moves against every opponent (bits of the other players), or, with

@@ -271,6 +271,24 @@ Row_Play start_row_play(History& history, Formula* const* formulae, int32_t pop,
   return {&history, rules, settings.choice, static_cast<size_t>(&m - machines.kept.data())};
 }
 
+namespace {
+
+// A strategy whose loops ask for its queries while it decides: they are
+// made, and the tables readied, before its run goes on.
+struct Planning {
+  Machine* m;
+  Strategy* strategy;
+};
+
+void plan_now(void* planning) {
+  const Planning& p = *static_cast<Planning*>(planning);
+  plan_strategy(*p.m, *p.strategy);
+  prepare_tables(*p.m);
+  p.m->tables_stale = false;
+}
+
+}  // namespace
+
 void play_row(Row_Play& play, agent row, int32_t time) {
   Machine& m = machines.kept[play.machine];
   Strategy& strategy = m.strategies[m.of_player[row]];
@@ -278,8 +296,10 @@ void play_row(Row_Play& play, agent row, int32_t time) {
     prepare_tables(m);
     m.tables_stale = false;
   }
+  Planning planning{&m, &strategy};
   const Batch decisions{play.history, m.pop, row, time - 1, ++m.batches, &m.tables, &m.memos,
-                        strategy.first_memo, policy_of(play.choice), reads_current_round(strategy.program, time)};
+                        strategy.first_memo, policy_of(play.choice), reads_current_round(strategy.program, time),
+                        plan_now, &planning};
   decide_row(*play.history, strategy, decisions, play.rules);
   if (strategy.state.wants_tables && !strategy.program.planned) plan_strategy(m, strategy);
 }
