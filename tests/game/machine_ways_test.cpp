@@ -97,6 +97,17 @@ TEST(MachineWays, RegionsProbesAndNesting) {
                                pop + static_cast<int32_t>(max_table_sets % 7));
 }
 
+// A negation is compiled into what it negates (a negated AND as an OR of
+// negated operands, a negated universal as an existential), but a region's
+// tables answer for the region as it stands: the negation comes after it.
+TEST(MachineWays, NegationsCarriedDownToTheAtoms) {
+  const std::vector<std::string> texts = {"~Ed(Ee(Ddep&Decp))|Dcrp", "Drcp&~(Ed(Ee(Ef(Ddep&Defp&Dfcp))))",
+                                          "~(Dcrp&A's(Dcrs|~Ed(Ddcs&~Drds)))", "~(R0.5|~Ed(Ddcp&Drdp-1))",
+                                          "~~~Ad(~Ee(Dedp|~R0.6))", "Dcrp"};
+  for (Evaluation_Choice choice : CHOICES)
+    expect_as_substitution(players(texts, 30), Game_Rules{4, 0.0}, Machine_Settings{choice}, 5);
+}
+
 // A first decision whose loops go far past the work that asks for queries
 // gives them up there: the queries are made and the region begun again, by
 // a probe or the tables. Here in players deciding every opponent at once,

@@ -21,9 +21,11 @@
 // draws, which is why a formula that draws more than once per decision is
 // run one opponent at a time (and then its CHANCE atoms draw exactly where
 // evaluating by substituted copies draws). What is compiled away changes no
-// value: a run of negations is one or none, a quantifier that binds nothing
-// is its body, a loop whose draw-free body does not read its variable is its
-// body (ranges are never empty there: with two players or fewer an agent
+// value: a negation is carried down to the atoms, each node below it
+// compiled as its dual (to a region, and to a CHANCE atom, it is one
+// instruction after them), a quantifier that binds nothing is its body, a
+// loop whose draw-free body does not read its variable is its body
+// (ranges are never empty there: with two players or fewer an agent
 // quantifier is the constant of its empty range). A region (here the
 // quantified subformula, which draws nothing) may instead be answered by its
 // query's tables (query_plan.h); a memo wraps a subformula that would be
@@ -72,16 +74,24 @@ struct Emitter {
 
 // A node being compiled: `phase` counts the visits, `marker` is the
 // instruction to patch once its end is known; a node that opens a memo or
-// a region keeps where it did, to close them when it is done.
+// a region keeps where it did, to close them when it is done. A negation
+// is carried down to the atoms: a negated node is compiled as its dual (a
+// negated AND as the OR of the negated operands, a negated universal as
+// the existential of the negated body), which evaluates the same operands,
+// in the same order and in the same cases, with no instruction for the
+// negation itself. A region's tables answer for its subformula as it
+// stands, so a negation stops at a region and is one instruction after it.
 struct Frame {
   const Formula* node;
   int32_t id;
-  int phase;
-  int32_t marker;
-  bool negate;
+  int phase = 0;
+  int32_t marker = -1;
+  bool negated = false;  // its instructions work out the negation of its value
+  bool negate = false;   // a run of negations: its parity
   int32_t memo_marker = -1;
   size_t memo_base = 0;  // the emitter's, before this node's memo
   int32_t region_marker = -1;
+  bool negate_after = false;  // a negated node that opened a region
 };
 
 Instruction op(Op code, int32_t index = 0) {
@@ -208,6 +218,7 @@ void close_frame(Emitter& e, const Frame& f) {
     e.emit(op(OP_REGION_END, e.program.code[f.region_marker].index), 0);
     e.program.code[f.region_marker].target = e.here();
     e.open_regions.pop_back();
+    if (f.negate_after) e.emit(op(OP_NOT), 0);
   }
   if (f.memo_marker >= 0) {
     e.emit(op(OP_MEMO_END, e.program.code[f.memo_marker].index), 0);
@@ -218,36 +229,35 @@ void close_frame(Emitter& e, const Frame& f) {
 }
 
 // Each returns whether the node is done.
-bool emit_chance(Emitter& e, const Formula* node) {
+bool emit_chance(Emitter& e, const Frame& f) {
   Instruction chance = op(OP_CHANCE);
-  chance.chance = node->chance;
+  chance.chance = f.node->chance;
   e.emit(chance, 1);
+  if (f.negated) e.emit(op(OP_NOT), 0);
   e.program.draws_once = !e.program.draws && e.open_loops.empty();
   e.program.draws = true;
   return true;
 }
 
 bool emit_not(Emitter& e, std::vector<Frame>& stack, Frame& f) {
-  if (f.phase == 1) {
-    if (f.negate) e.emit(op(OP_NOT), 0);
-    return true;
-  }
-  // A run of negations is one negation or none; on an atom, part of its lookup.
+  if (f.phase == 1) return true;
+  // A run of negations is one negation or none, carried into its operand.
   int32_t id = f.id;
   const Formula* operand = past_negations(f.node, id, f.negate);
+  const bool negated = f.negate != f.negated;
   if (is_atom(operand)) {
-    e.emit(lookup_of(operand, e.analysis.info[id], OP_LOOKUP, f.negate), 1);
+    e.emit(lookup_of(operand, e.analysis.info[id], OP_LOOKUP, negated), 1);
     return true;
   }
-  stack.push_back({operand, id, 0, -1, false});
+  stack.push_back({operand, id, 0, -1, negated});
   return false;
 }
 
 bool emit_junction(Emitter& e, std::vector<Frame>& stack, Frame& f) {
   const Formula* node = f.node;
-  const bool conjunction = node->type == AND;
+  const bool conjunction = (node->type == AND) != f.negated;
   if (f.phase == 0) {
-    stack.push_back({node->left, f.id + 1, 0, -1, false});
+    stack.push_back({node->left, f.id + 1, 0, -1, f.negated});
     return false;
   }
   if (f.phase == 1) {
@@ -257,7 +267,7 @@ bool emit_junction(Emitter& e, std::vector<Frame>& stack, Frame& f) {
     bool negate;
     const Formula* right = past_negations(node->right, id, negate);
     if (is_atom(right)) {
-      e.emit(lookup_of(right, e.analysis.info[id], conjunction ? OP_AND_LOOKUP : OP_OR_LOOKUP, negate), 0);
+      e.emit(lookup_of(right, e.analysis.info[id], conjunction ? OP_AND_LOOKUP : OP_OR_LOOKUP, negate != f.negated), 0);
       return true;
     }
     if (e.program.code.back().op == OP_LOOKUP) {
@@ -268,7 +278,7 @@ bool emit_junction(Emitter& e, std::vector<Frame>& stack, Frame& f) {
     } else {
       f.marker = e.emit(op(conjunction ? OP_AND_TEST : OP_OR_TEST), 0, 1);
     }
-    stack.push_back({node->right, right_id, 0, -1, false});
+    stack.push_back({node->right, right_id, 0, -1, f.negated});
     return false;
   }
   e.emit(op(conjunction ? OP_AND : OP_OR), -1, -1);
@@ -279,7 +289,7 @@ bool emit_junction(Emitter& e, std::vector<Frame>& stack, Frame& f) {
 bool emit_quantifier(Emitter& e, std::vector<Frame>& stack, Frame& f) {
   const Formula* node = f.node;
   const Node_Info& self = e.analysis.info[f.id];
-  const bool forall = is_universal(node->type);
+  const bool forall = is_universal(node->type) != f.negated;
   const bool over_time = is_time_quantifier(node->type);
   if (f.phase == 0) {
     if (!over_time && !has_agent_candidates(e.plan.pop)) {
@@ -298,7 +308,7 @@ bool emit_quantifier(Emitter& e, std::vector<Frame>& stack, Frame& f) {
       e.program.loops[self.loop].body = e.here();
       e.open_loops.push_back(self.loop);
     }
-    stack.push_back({node->left, f.id + 1, 0, -1, false});
+    stack.push_back({node->left, f.id + 1, 0, -1, f.negated});
     return false;
   }
   if (is_loop(e, f.id)) {
@@ -326,11 +336,15 @@ bool step(Emitter& e, std::vector<Frame>& stack) {
   if (f.phase == 0) {
     open_memo(e, f, self);
     if (e.queries) open_region(e, f, self);
+    if (f.region_marker >= 0 && f.negated) {
+      f.negated = false;
+      f.negate_after = true;
+    }
   }
   bool done;
   switch (node->type) {
-    case DEFECTED: e.emit(lookup_of(node, self, OP_LOOKUP, false), 1); return true;
-    case CHANCE: return emit_chance(e, node);
+    case DEFECTED: e.emit(lookup_of(node, self, OP_LOOKUP, f.negated), 1); return true;
+    case CHANCE: return emit_chance(e, f);
     case NOT: done = emit_not(e, stack, f); break;
     case AND:
     case OR: done = emit_junction(e, stack, f); break;
@@ -340,7 +354,7 @@ bool step(Emitter& e, std::vector<Frame>& stack) {
 }
 
 void emit_program(Emitter& e, const Formula* root) {
-  std::vector<Frame> stack{{root, 0, 0, -1, false}};
+  std::vector<Frame> stack{{root, 0}};
   while (!stack.empty()) {
     // A step may push operands, moving the stack: its frame is found by depth.
     size_t depth = stack.size();
