@@ -109,15 +109,19 @@ TEST(MachineWays, NegationsCarriedDownToTheAtoms) {
 }
 
 // A first decision whose loops go far past the work that asks for queries
-// gives them up there: the queries are made and the region begun again, by
-// a probe or the tables. Here in players deciding every opponent at once,
-// one at a time (drawing twice), around a kept time fold and after a draw.
+// has them made there: the tables decide where they are predicted to cost
+// no more than the loops so far, and elsewhere the loops go on as a probe.
+// Here in players deciding every opponent at once, one at a time (drawing
+// twice), around a kept time fold and after a draw.
 TEST(MachineWays, QueriesMadeWhileDeciding) {
   const std::vector<std::string> texts = {"Ed(Ee(Ef(Ddep&Defp&Dfdp)))", "Dcrp&Ed(Ee(Ddep&Decp&~Dedp-1))",
                                           "(R0.5|R0.4)&Ed(Ee(Ddcp&Decp))", "E'sEd(Ee(Ddes&Decs))",
                                           "R0.5|Ed(Ee(Ef(Ddep&Dfcp)))", "Ed(Ee(Ddcp&Decp-1&Dedp))",
                                           "Ad(Ee(Ddcp|Decp-1|Dedp))", "Dcrp"};
-  for (int32_t pop : {24, 30}) expect_as_substitution(players(texts, pop), Game_Rules{5, 0.0}, Machine_Settings{}, pop);
+  for (int32_t pop : {24, 30})
+    for (int64_t give_up_work : {int64_t{2048}, GIVE_UP_WORK})
+      expect_as_substitution(players(texts, pop), Game_Rules{5, 0.0},
+                             Machine_Settings{CHOOSE_BY_COST, MAX_QUERY_SETS, give_up_work}, pop);
 }
 
 // Compiled formulae are kept from one tournament to the next: a population

@@ -38,8 +38,7 @@ struct Region_Frame {
   int32_t index;  // -1: none
   bool measuring;  // a region without its query yet, whose loops say what they cost
   int64_t start_work;
-  int32_t begin;  // its first instruction
-  int32_t end;    // the instruction after it
+  int32_t end;  // the instruction after it
   Mask* top;
   Mask* outer;
   Mask valid;
@@ -255,14 +254,14 @@ int32_t next_value(const Run& run, const Loop& loop, int32_t current) {
   return current + 1 < time_candidates_end(run.batch.prev_time) ? current + 1 : -1;
 }
 
-void abandon_region(Run& run);
+bool loops_go_on(Run& run);
 
 void loop_end(Run& run, const Instruction& in) {
   assert(in.index >= 0 && in.index < static_cast<int32_t>(run.program.loops.size()));
   const Loop& loop = run.loops[in.index];
   assert(loop.end == run.pc + 1);
   run.work += loop.end - loop.body;
-  if (run.work > run.region.limit) return abandon_region(run);
+  if (run.work > run.region.limit && !loops_go_on(run)) return;
   if (loop.incremental && run.state.extending[in.index]) return incremental_end(run, in, loop);
   int32_t current = run.value[in.index];
   Mask body = run.pop();
@@ -302,17 +301,23 @@ Mask region_by_tables(Run& run, const Region& region) {
 // How much work a region's loops may do this time: unbounded, none (its
 // tables decide), or a probe's allowance.
 
+// What a region's tables are predicted to cost in this batch, in the
+// loops' work.
+int64_t predicted_work(Run& run, const Region& region, Region_Stats& stats) {
+  if (stats.predicted_batch != run.batch.number) {
+    stats.predicted = predicted_sets(*run.batch.tables, region.query, context_of(run)) * WORK_PER_SET;
+    stats.predicted_batch = run.batch.number;
+  }
+  return std::max<int64_t>(stats.predicted, 1);
+}
+
 int64_t allowance(Run& run, const Region& region, Region_Stats& stats) {
   if (region.own_move_once && run.batch.own_round) return UNBOUNDED;  // its tables would read moves being made
   if (run.batch.policy == REGIONS_BY_LOOPS) return UNBOUNDED;
   if (run.batch.policy == REGIONS_BY_TABLES) return 0;
   if (run.batch.policy == REGIONS_GIVING_UP) return 7;  // some way in, where the registers have moved
   if (++stats.executions < stats.until) return stats.by_tables ? 0 : UNBOUNDED;
-  if (stats.predicted_batch != run.batch.number) {
-    stats.predicted = predicted_sets(*run.batch.tables, region.query, context_of(run)) * WORK_PER_SET;
-    stats.predicted_batch = run.batch.number;
-  }
-  return std::max<int64_t>(stats.predicted, 1);
+  return predicted_work(run, region, stats);
 }
 
 // Keeps a way for the next executions of a region.
@@ -323,12 +328,15 @@ void keep_way(Region_Stats& stats, bool by_tables) {
 }
 
 // A region without its query: its loops decide, and a run that costs
-// enough for tables to matter asks for the program's queries to be made.
-// Where the batch can make them at once, loops that go past this much work
-// are given up at once, the queries made, and the region begun again: a
+// enough for tables to matter asks for the program's queries to be made
+// once the player's decision is done (the strategies that ask in one round
+// have their tables readied together, before one of them decides next).
+// Where the batch can make them at once, a run whose loops go on past the
+// batch's give_up_work has them made there and then (see loops_go_on): a
 // first decision then never runs loops of any length before its tables
 // are known.
 constexpr int64_t PLAN_WORK = 512;
+constexpr int64_t GIVE_UP_EXECUTIONS = 256;
 
 // Opens a frame for a region's loops that may be given up at `limit`.
 void open_region(Run& run, const Instruction& in, bool measuring, int64_t limit) {
@@ -336,7 +344,6 @@ void open_region(Run& run, const Instruction& in, bool measuring, int64_t limit)
   run.region.index = in.index;
   run.region.measuring = measuring;
   run.region.start_work = run.work;
-  run.region.begin = run.pc;
   run.region.end = in.target;
   run.region.top = run.top;
   run.region.outer = run.outer;
@@ -350,10 +357,16 @@ void unplanned_region_begin(Run& run, const Instruction& in, const Region& regio
   const bool tests_tables = run.batch.policy == REGIONS_BY_TABLES || run.batch.policy == REGIONS_GIVING_UP;
   if (tests_tables) run.state.wants_tables = true;
   if (run.region.index < 0) {
+    // Only a region's first executions keep what giving up needs: one that
+    // has run this often without asking for queries costs little each
+    // time, and keeping it would cost more.
     const bool may_plan = run.batch.plan_now && run.batch.policy == REGIONS_BY_COST &&
-                          !(region.own_move_once && run.batch.own_round);
+                          !(region.own_move_once && run.batch.own_round) &&
+                          run.state.regions[in.index].executions++ < GIVE_UP_EXECUTIONS;
     if (may_plan) {
-      open_region(run, in, true, run.work + PLAN_WORK);
+      // Given up once the run's loops have cost give_up_work in all, and
+      // the region's own some work.
+      open_region(run, in, true, std::max(run.batch.give_up_work, run.work + PLAN_WORK));
     } else {
       run.region.index = in.index;
       run.region.measuring = true;
@@ -393,27 +406,44 @@ void region_end(Run& run, const Instruction& in) {
 }
 
 // The loops used their allowance up: they drew nothing and recorded
-// nothing, so everything they did is put back and the tables decide; or,
-// for a region that had no query, the queries are made and the region
-// begins again, now by loops or tables by their cost.
+// nothing, so everything they did is put back and the tables decide.
 void abandon_region(Run& run) {
   const Region_Frame frame = run.region;
+  keep_way(run.state.regions[frame.index], true);
   run.top = frame.top;
   run.outer = frame.outer;
   run.valid = frame.valid;
   run.column = frame.column;
   run.memos = frame.memos;
   run.region.close();
-  if (frame.measuring) {
-    run.batch.plan_now(run.batch.planning);
-    const bool planned = run.program.regions[frame.index].plan != Region_Plan::UNPLANNED;
-    // Were it still without a query, its loops would run to the end.
-    run.pc = planned ? frame.begin : frame.begin + 1;
-    return;
-  }
-  keep_way(run.state.regions[frame.index], true);
   run.push(region_by_tables(run, run.program.regions[frame.index]));
   run.pc = frame.end;
+}
+
+// Loops past their limit: a probe's are abandoned for the tables. A
+// region without its query whose loops went past the give-up work has its
+// queries made now; where its tables are predicted to cost no more than
+// its loops have so far, they decide, and elsewhere the loops go on as a
+// probe's, allowed what the tables would cost (without tables, to their
+// end), so that what they did is not done again. Whether the loops go on.
+bool loops_go_on(Run& run) {
+  if (run.region.measuring) {
+    run.batch.plan_now(run.batch.planning);
+    const int32_t index = run.region.index;
+    const Region& region = run.program.regions[index];
+    if (region.plan != Region_Plan::TABLES) {
+      run.region.close();
+      return true;
+    }
+    const int64_t predicted = predicted_work(run, region, run.state.regions[index]);
+    run.region.measuring = false;
+    if (predicted > run.work - run.region.start_work) {
+      run.region.limit = run.work + predicted;
+      return true;
+    }
+  }
+  abandon_region(run);
+  return false;
 }
 
 // Memo keys: the values of its loops, each one more than the value (times

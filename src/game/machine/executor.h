@@ -100,6 +100,7 @@ struct Batch {
   // runs.
   void (*plan_now)(void* planning) = nullptr;
   void* planning = nullptr;
+  int64_t give_up_work = 0;  // the loop work past which they are made so
 };
 
 // The moves against every opponent (bits of the other players), or, with

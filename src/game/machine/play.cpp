@@ -265,10 +265,10 @@ Region_Policy policy_of(Evaluation_Choice choice) {
 Row_Play start_row_play(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules,
                          const Machine_Settings& settings) {
   reset_history(history);
-  if (pop < 2) return {&history, rules, settings.choice, MACHINES};
+  if (pop < 2) return {&history, rules, settings.choice, MACHINES, settings.give_up_work};
   Machine& m = machine_for(pop, rules.rounds, settings.max_table_sets);
   compile_population(m, formulae, pop, rules.rounds, settings.max_table_sets);
-  return {&history, rules, settings.choice, static_cast<size_t>(&m - machines.kept.data())};
+  return {&history, rules, settings.choice, static_cast<size_t>(&m - machines.kept.data()), settings.give_up_work};
 }
 
 namespace {
@@ -299,7 +299,7 @@ void play_row(Row_Play& play, agent row, int32_t time) {
   Planning planning{&m, &strategy};
   const Batch decisions{play.history, m.pop, row, time - 1, ++m.batches, &m.tables, &m.memos,
                         strategy.first_memo, policy_of(play.choice), reads_current_round(strategy.program, time),
-                        plan_now, &planning};
+                        plan_now, &planning, play.give_up_work};
   decide_row(*play.history, strategy, decisions, play.rules);
   if (strategy.state.wants_tables && !strategy.program.planned) plan_strategy(m, strategy);
 }

@@ -18,11 +18,16 @@ enum Evaluation_Choice : uint8_t {
   ALWAYS_GIVE_UP,  // every region's query made at once, and every probe gives up some way into its loops
 };
 
+// The loop work (loop body instructions) past which a first decision's
+// loops are given up for queries made at once (see the executor).
+constexpr int64_t GIVE_UP_WORK = int64_t{1} << 18;
+
 struct Machine_Settings {
   Evaluation_Choice choice = CHOOSE_BY_COST;
   // Queries with a larger table are left to the loops, which give their
   // subformulae as queries the values of the loops' variables.
   int64_t max_table_sets = MAX_QUERY_SETS;
+  int64_t give_up_work = GIVE_UP_WORK;  // tests make it small
 };
 
 void play_rounds_choosing(History& history, Formula* const* formulae, int32_t pop, const Game_Rules& rules,
@@ -40,6 +45,7 @@ struct Row_Play {
   Evaluation_Choice choice;
   size_t machine;  // which of the thread's machines plays: no other
                    // tournament may start on the thread until this one ends
+  int64_t give_up_work;
 };
 
 // Resets the history and compiles the players.
