@@ -215,23 +215,29 @@ void fold_set(Mask& set, Mask value) {
   set = How == FOLD_COPY ? value : How == FOLD_AND ? set & value : set | value;
 }
 
-// Folds a part into the `&` or `|` of a junction: the whole's innermost
-// outer variable in a tight loop, the others by the odometer.
-template <Fold How>
-void fold_operand(const Layout& out, Mask* sets, const Layout& part, const Mask* part_sets) {
-  const Projection projection = project_operand(out, part);
+// The sets of a whole, one run of its innermost outer variable at a
+// time, the others by the odometer: visit(first, from, width, step, at)
+// for the run of `width` sets from set `first`, whose part's sets are at
+// `from` + k * `step`. Without outer variables, one run of one set.
+template <typename Visit>
+void over_runs(const Layout& out, const Projection& projection, Visit visit) {
   const int32_t dims = outer_count(out);
-  if (dims == 0) {
-    fold_set<How>(sets[0], part_sets[projection.offset]);
-    return;
-  }
+  if (dims == 0) return visit(int64_t{0}, projection.offset, int64_t{1}, int64_t{0}, Odometer{0, out.extent, projection});
   const int32_t inner = dims - 1;
   const int64_t width = out.extent[inner];
   const int64_t step = projection.stride[inner];
   Odometer at{inner, out.extent, projection};
-  for (int64_t i = 0; i < out.sets; i += width, at.advance()) {
-    Mask* row = sets + i;
-    const Mask* from = part_sets + at.index;
+  for (int64_t i = 0; i < out.sets; i += width, at.advance()) visit(i, at.index, width, step, at);
+}
+
+// Folds a part into the `&` or `|` of a junction.
+template <Fold How>
+void fold_operand(const Layout& out, Mask* sets, const Layout& part, const Mask* part_sets) {
+  const Projection projection = project_operand(out, part);
+  const int32_t inner = outer_count(out) - 1;
+  over_runs(out, projection, [&](int64_t first, int64_t index, int64_t width, int64_t step, const Odometer& at) {
+    Mask* row = sets + first;
+    const Mask* from = part_sets + index;
     if (projection.bit < 0) {
       for (int64_t k = 0; k < width; ++k) fold_set<How>(row[k], from[k * step]);
     } else if (projection.bit == inner) {
@@ -241,7 +247,7 @@ void fold_operand(const Layout& out, Mask* sets, const Layout& part, const Mask*
       const auto bit = static_cast<int32_t>(projection.bit_base + at.value[projection.bit]);
       for (int64_t k = 0; k < width; ++k) fold_set<How>(row[k], all_or_none(has_player(from[k * step], bit)));
     }
-  }
+  });
 }
 
 int64_t stride_of(const Layout& layout, int32_t place) {
@@ -250,28 +256,16 @@ int64_t stride_of(const Layout& layout, int32_t place) {
   return stride;
 }
 
-// The quantified variable is the body's last: its bits.
 // Each set of the whole made by `make` from the body's set at the same
-// values of the whole's outer variables: the innermost of them in a tight
-// loop, the others by the odometer.
+// values of the whole's outer variables.
 template <typename Make>
 void over_sets(const Layout& out, Mask* sets, const Layout& body, const Mask* body_sets, Make make) {
-  const Projection projection = project(out, body);
-  const int32_t dims = outer_count(out);
-  if (dims == 0) {
-    sets[0] = make(body_sets[projection.offset]);
-    return;
-  }
-  const int32_t inner = dims - 1;
-  const int64_t width = out.extent[inner];
-  const int64_t step = projection.stride[inner];
-  Odometer at{inner, out.extent, projection};
-  for (int64_t i = 0; i < out.sets; i += width, at.advance()) {
-    const Mask* from = body_sets + at.index;
-    for (int64_t k = 0; k < width; ++k) sets[i + k] = make(from[k * step]);
-  }
+  over_runs(out, project(out, body), [&](int64_t first, int64_t index, int64_t width, int64_t step, const Odometer&) {
+    for (int64_t k = 0; k < width; ++k) sets[first + k] = make(body_sets[index + k * step]);
+  });
 }
 
+// The quantified variable is the body's last: its bits.
 void quantify_bits(const Evaluation& e, bool forall, bool over_time, const Layout& out, Mask* sets,
                    const Layout& body, const Mask* body_sets) {
   if (!over_time) {  // the opponent takes the quantified agent's place as the last variable
