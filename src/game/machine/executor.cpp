@@ -298,9 +298,6 @@ Mask region_by_tables(Run& run, const Region& region) {
   return query_value(*run.batch.tables, region.query, context_of(run), assignment_of(run, region));
 }
 
-// How much work a region's loops may do this time: unbounded, none (its
-// tables decide), or a probe's allowance.
-
 // What a region's tables are predicted to cost in this batch, in the
 // loops' work.
 int64_t predicted_work(Run& run, const Region& region, Region_Stats& stats) {
@@ -311,6 +308,8 @@ int64_t predicted_work(Run& run, const Region& region, Region_Stats& stats) {
   return std::max<int64_t>(stats.predicted, 1);
 }
 
+// How much work a region's loops may do this time: unbounded, none (its
+// tables decide), or a probe's allowance.
 int64_t allowance(Run& run, const Region& region, Region_Stats& stats) {
   if (region.own_move_once && run.batch.own_round) return UNBOUNDED;  // its tables would read moves being made
   if (run.batch.policy == REGIONS_BY_LOOPS) return UNBOUNDED;
@@ -333,8 +332,8 @@ void keep_way(Region_Stats& stats, bool by_tables) {
 // have their tables readied together, before one of them decides next).
 // Where the batch can make them at once, a run whose loops go on past the
 // batch's give_up_work has them made there and then (see loops_go_on): a
-// first decision then never runs loops of any length before its tables
-// are known.
+// first decision then runs loops no further than that before its tables
+// can decide.
 constexpr int64_t PLAN_WORK = 512;
 constexpr int64_t GIVE_UP_EXECUTIONS = 256;
 

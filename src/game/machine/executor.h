@@ -20,7 +20,7 @@ enum Region_Policy : uint8_t { REGIONS_BY_COST, REGIONS_BY_TABLES, REGIONS_BY_LO
 // share its formula and across rounds.
 struct Region_Stats {
   bool by_tables = false;  // the way that won the last probe: its tables, or its loops
-  int64_t executions = 0;
+  int64_t executions = 0;  // so far, with and without its query
   int64_t until = 0;  // that way up to this execution, then the next probe
   int64_t wait = 1;   // executions between the last two probes
   uint64_t predicted_batch = 0;  // the batch of `predicted`

@@ -18,8 +18,10 @@ enum Evaluation_Choice : uint8_t {
   ALWAYS_GIVE_UP,  // every region's query made at once, and every probe gives up some way into its loops
 };
 
-// The loop work (loop body instructions) past which a first decision's
-// loops are given up for queries made at once (see the executor).
+// The loop work (loop body instructions) past which a decision whose
+// loops have no queries yet has them made at once, and its loops go on
+// only where they are predicted to cost less than the tables (see the
+// executor).
 constexpr int64_t GIVE_UP_WORK = int64_t{1} << 18;
 
 struct Machine_Settings {
