@@ -5,6 +5,7 @@
 
 #include "behaviour/boolean_rules.h"
 #include "behaviour/formula_graph.h"
+#include "behaviour/known_literals.h"
 #include "behaviour/readable_letters.h"
 #include "behaviour/region_minimiser.h"
 #include "error.h"
@@ -15,7 +16,7 @@ namespace {
 
 // A pass rewrites so far as its rules see; its result, passed again, may
 // shrink a little more. Passes stop at the first that changes nothing.
-constexpr int MOST_PASSES = 4;
+constexpr int MOST_PASSES = 8;
 
 // One node of the input on the walk, with what is known of its operands.
 struct Frame {
@@ -124,16 +125,25 @@ Formula* simplify_once(const Formula* formula) {
   return tree_of(pass.graph, minimise_region(pass.graph, last));
 }
 
+// A pass over the tree with what its junctions tell their operands put in.
+Formula* simplify_informed(const Formula* formula) {
+  const std::unique_ptr<Formula, void (*)(Formula*)> informed{with_known_literals(formula), free_Formula};
+  return simplify_once(informed.get());
+}
+
 }  // namespace
 
 Formula* simplify_Formula(const Formula* formula) {
   // Letters are made readable first, so that the passes see the formula
-  // that their result is read back as.
+  // that their result is read back as. The first pass sees the tree as it
+  // stands: it shrinks it most and most cheaply, and what the junctions of
+  // its result decide is then put in before each pass after it. A pass
+  // that would grow the tree (a true constant is two nodes) is not taken.
   const std::unique_ptr<Formula, void (*)(Formula*)> readable{with_readable_letters(formula), free_Formula};
   Formula* result = simplify_once(readable ? readable.get() : formula);
   for (int pass = 1; pass < MOST_PASSES; ++pass) {
-    Formula* again = simplify_once(result);
-    if (equal_Formula(again, result)) {
+    Formula* again = simplify_informed(result);
+    if (equal_Formula(again, result) || size_Formula(again) > size_Formula(result)) {
       free_Formula(again);
       break;
     }

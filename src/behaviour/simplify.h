@@ -14,7 +14,9 @@
 // complementary and absorbed operands, quantifiers that bind nothing or
 // whose draw-free body does not name their letter, draw-free operands
 // taken out of a quantifier's body when they do not name its letter
-// (Ea(X|Y) is X|EaY), and, for every draw-free part without quantifiers
+// (Ea(X|Y) is X|EaY), atoms that a literal of an enclosing draw-free
+// junction decides (in Dcrp&Ea(Dcrp|Dacp) the inner Dcrp is true, and the
+// whole is Dcrp), and, for every draw-free part without quantifiers
 // of at most 8 distinct atoms and quantified subformulae, the smallest
 // of the forms found from its truth table: sums of prime implicants, flat
 // or with shared literals factored out, of the function or of its
@@ -25,7 +27,9 @@
 // history (agent terms that differ are independent even where they might
 // be the same player), neither swaps nor merges quantifiers (EaX|EaY
 // stays), factors only by shared literals (no exclusive or, no common
-// subformulae), and gives up the table of a part whose function has very
-// many prime implicants. A tree with a node of
+// subformulae), learns from a junction only its literals (atoms and
+// negated atoms among the operands of its chain, a few dozen at most: not
+// what a quantified operand implies), and gives up the table of a part
+// whose function has very many prime implicants. A tree with a node of
 // unknown kind or a missing operand is a fatal error.
 Formula* simplify_Formula(const Formula* formula);

@@ -132,9 +132,10 @@ void fill_random(Population& population, int32_t pop, int32_t seed) {
 }  // namespace
 
 TEST(Simplify, TitForTatWrittenManyWays) {
-  for (const char* text : {"Dcrp", "~~Dcrp", "Dcrp&Dcrp", "Dcrp|Drrp", "Drrp|Dcrp", "AaDcrp", "EaEaDcrp",
-                           "(Dcrp&~Drrp)|Dccp", "Dcrp&(Dcrp|Drcp)", "Dcrp|(Dcrp&R0.5)", "A'tDcrp", "Ea(Dcrp&Daap)|Dcrp",
-                           "(Dcrp&Drcp)|(Dcrp&~Drcp)", "~(~Dcrp|Drrp)", "(EaDcap&Dcrp)|(Dcrp&~EaDcap)", "Ea(Dcrp|Dcap)&Dcrp"})
+  for (const char* text :
+       {"Dcrp", "~~Dcrp", "Dcrp&Dcrp", "Dcrp|Drrp", "Drrp|Dcrp", "AaDcrp", "EaEaDcrp", "(Dcrp&~Drrp)|Dccp",
+        "Dcrp&(Dcrp|Drcp)", "Dcrp|(Dcrp&R0.5)", "A'tDcrp", "Ea(Dcrp&Daap)|Dcrp", "(Dcrp&Drcp)|(Dcrp&~Drcp)",
+        "~(~Dcrp|Drrp)", "(EaDcap&Dcrp)|(Dcrp&~EaDcap)", "Ea(Dcrp|Dcap)&Dcrp"})
     EXPECT_EQ(simplified(text), "Dcrp") << text;
 }
 
@@ -193,9 +194,8 @@ TEST(Simplify, BoundLettersAreRenamedToReadBack) {
   agent_r->variable = 'r';
   agent_r->left->left->player1 = 'r';
   agent_r->left->right->player2 = 'r';
-  const std::pair<Formula*, const char*> cases[] = {{past_z.get(), "((A'd(Dcrd-1|Drcd))&Dcrx)"},
-                                                    {time_p.get(), "(E'dDcrd)"},
-                                                    {agent_r.get(), "(Ad(Ddcp&Drdp))"}};
+  const std::pair<Formula*, const char*> cases[] = {
+      {past_z.get(), "((A'd(Dcrd-1|Drcd))&Dcrx)"}, {time_p.get(), "(E'dDcrd)"}, {agent_r.get(), "(Ad(Ddcp&Drdp))"}};
   Population population;
   for (const auto& [formula, text] : cases) {
     Tree result(simplify_Formula(formula));
@@ -223,6 +223,38 @@ TEST(Simplify, TruthTablesFindSmallForms) {
   EXPECT_EQ(simplified("((Dcrp|Drcp)&(Dcrp|Dcrp-1))&Drcp-1"), "(Drcp-1&((Drcp&Dcrp-1)|Dcrp))");
   // Already as small as its function allows.
   EXPECT_EQ(simplified("(Drcp&Dcrp)|Drcp-1"), "((Drcp&Dcrp)|Drcp-1)");
+}
+
+// A literal of a junction decides its atom in the other operand, within
+// quantifiers that do not rebind its letters.
+TEST(Simplify, WhatEnclosingJunctionsDecide) {
+  for (const char* text :
+       {"Dcrp&Ea(Dcrp|Dacp)", "Dcrp|Ea(Dcrp&Dacp)", "Ea(Dcrp|Dacp)&Dcrp", "Dcrp&A't(Ea(~Dcrp|Dcrp))"})
+    EXPECT_EQ(simplified(text), "Dcrp") << text;
+  EXPECT_EQ(simplified("Dclp&Ea(A't(Dclp&Dact))"), "(Dclp&(Ea(A'tDact)))");
+  EXPECT_EQ(simplified("Dcrp&(~Dcrp&Ea(Dacp|Dcrp))"), "Drrp");
+  EXPECT_EQ(simplified("R0.5&(Dcrp&Ea(Dcrp|Dacp))"), "(R0.500000&Dcrp)");
+  // Rebound letters name other atoms.
+  EXPECT_EQ(simplified("Dcap&Ea(Dcap|Drap)"), "(Dcap&(Ea(Dcap|Drap)))");
+  EXPECT_EQ(simplified("Drct&A't(Drct|Dcrt)"), "(Drct&(A't(Drct|Dcrt)))");
+}
+
+// Nests that evolution grew, repeating literals their junctions decide:
+// whole quantifiers go, they play alike, and each result simplifies to
+// itself (a fixed number of passes once left some of these short of it).
+TEST(Simplify, EvolvedNestsPlayAlikeAndSettle) {
+  const char* nests[] = {
+      "(Al(~(Dclp&(Ek(E's(A'z((Dcrp&((~(Dclp&(~((((((Drcz&(~Dcrz-2))|(Dlcz&(~Dcks-2)))|Dcrp)|Drcp)|Drcp-1)|Dcrp-2))))"
+      "&(Dcrz-2|(~Dlcz))))&(Drcz&(~Drcp-1)))))))))",
+      "(Al(~(Dclp&(Ek(E's(A'z(~(((Drcp|Dcrp)|Drcp-1)|((((Dlcz&(~Dcks-2))|Drcp-1)|Dcrp-2)|Dcrp)))))))))",
+      "(Al(~(Dclp&(Ek(E's(A'z((Dclp&(((((((((Dlcz&(~Dcks-2))|Dcrp-2)|(~Dclp))|Dcrp)|Drcp)|Drcp-1)|Dcrp-1)|Dckp-2)&("
+      "(~Drlz)&(Drcp-1|Drcp))))&((~((Drcp|Dcrp)|(~(Dclp&((~Drlz)&(Drcp-1|Drcp))))))&(Dcks-2|(~Drcp))))))))))"};
+  EXPECT_EQ(simplified(nests[0]), "(Al(~(Dclp&(A'z((Dcrp&(Dcrz-2|(~Dlcz)))&(Drcz&(~Drcp-1)))))))");
+  Population population;
+  for (const char* nest : nests) population.formulae[static_cast<size_t>(population.pop++)] = parse(nest).release();
+  for (const char* other : {"Dcrp", "~Drcp", "Ea(Dacp-1)", "Dcrp-1|Dcrp"})
+    population.formulae[static_cast<size_t>(population.pop++)] = parse(other).release();
+  for (int32_t seed = 1; seed <= 3; ++seed) check_population(population, seed);
 }
 
 TEST(Simplify, DeepTextsAtAnyDepth) {
