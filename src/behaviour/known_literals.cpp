@@ -84,24 +84,29 @@ Drawing drawing_nodes(const Formula* formula) {
 
 bool draws(const Walk& walk, const Formula* node) { return walk.drawing && walk.drawing->count(node); }
 
-// Learns the literals that are operands of the chain of `kind` junctions
-// rooted at `chain`: under AND they hold where the other operand counts,
-// under OR they fail.
+// Learns the literals that follow from the value `chain` must have where
+// the other operand of a `kind` junction counts: true under AND, false
+// under OR. A conjunction that holds holds in each operand, a disjunction
+// that fails fails in each, and a negation flips what its operand must be.
 void learn(Walk& walk, const Formula* chain, Node_Kind kind) {
-  thread_local std::vector<const Formula*> pending;
-  pending.assign(1, chain);
+  struct Must {
+    const Formula* node;
+    bool holds;
+  };
+  thread_local std::vector<Must> pending;
+  pending.assign(1, {chain, kind == AND});
   for (int32_t seen = 0; !pending.empty() && seen < MOST_CHAIN_NODES && walk.known.size() < MOST_KNOWN; ++seen) {
-    const Formula* node = pending.back();
+    const Must must = pending.back();
+    const Formula* node = must.node;
     pending.pop_back();
-    if (node->type == kind) {
-      pending.push_back(node->right);
-      pending.push_back(node->left);
-      continue;
+    if (node->type == (must.holds ? AND : OR)) {
+      pending.push_back({node->right, must.holds});
+      pending.push_back({node->left, must.holds});
+    } else if (node->type == NOT) {
+      pending.push_back({node->left, !must.holds});
+    } else if (node->type == DEFECTED) {
+      walk.known.push_back({node->player1, node->player2, node->time, node->time_mod, must.holds, 0});
     }
-    const bool negated = node->type == NOT;
-    const Formula* atom = negated ? node->left : node;
-    if (atom->type == DEFECTED)
-      walk.known.push_back({atom->player1, atom->player2, atom->time, atom->time_mod, (kind == AND) != negated, 0});
   }
 }
 

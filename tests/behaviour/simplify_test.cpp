@@ -233,6 +233,9 @@ TEST(Simplify, WhatEnclosingJunctionsDecide) {
     EXPECT_EQ(simplified(text), "Dcrp") << text;
   EXPECT_EQ(simplified("Dclp&Ea(A't(Dclp&Dact))"), "(Dclp&(Ea(A'tDact)))");
   EXPECT_EQ(simplified("Dcrp&(~Dcrp&Ea(Dacp|Dcrp))"), "Drrp");
+  // What a negated junction says of its operands.
+  EXPECT_EQ(simplified("~(Dcrp|Drcp)&Ea(Dcrp|Dacp)"), "((EaDacp)&(~(Dcrp|Drcp)))");
+  EXPECT_EQ(simplified("~(Dcrp&Drcp)|Ea((Dcrp&Drcp)&Dacp)"), "((~(Dcrp&Drcp))|(EaDacp))");
   EXPECT_EQ(simplified("R0.5&(Dcrp&Ea(Dcrp|Dacp))"), "(R0.500000&Dcrp)");
   // Rebound letters name other atoms.
   EXPECT_EQ(simplified("Dcap&Ea(Dcap|Drap)"), "(Dcap&(Ea(Dcap|Drap)))");
