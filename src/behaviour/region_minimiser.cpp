@@ -205,7 +205,8 @@ std::vector<Cube> prime_implicants(const Table& on, const Tabulation& tab) {
     const Table& fewer = implicants[free & (free - 1)];
     implicants[free] = both(fewer, flipped(fewer, index, tab), tab);
     canonical[free] = both(canonical[free & (free - 1)], complement(variable_column(tab, index), tab), tab);
-    per_count[static_cast<size_t>(__builtin_popcount(free))] += rows_of(both(implicants[free], canonical[free], tab), tab);
+    per_count[static_cast<size_t>(__builtin_popcount(free))] +=
+        rows_of(both(implicants[free], canonical[free], tab), tab);
   }
   for (int32_t count = 1; count <= tab.count; ++count)
     if (per_count[static_cast<size_t>(count)] > static_cast<int64_t>(MOST_CUBES)) return {};
@@ -306,31 +307,97 @@ int32_t most_shared_literal(const std::vector<Cube>& cubes, int32_t count) {
   return best;
 }
 
+// The literal most products share, taken out as factored_sum takes it.
+struct Shared_Split {
+  int32_t literal;
+  std::vector<Cube> with, without;
+};
+
+Shared_Split split_by_shared(const std::vector<Cube>& cubes, int32_t count) {
+  Shared_Split split{most_shared_literal(cubes, count), {}, {}};
+  if (split.literal < 0) return split;
+  const uint32_t b = uint32_t{1} << (split.literal / 2);
+  const uint32_t wanted = (split.literal % 2) ? b : 0;
+  for (const Cube& cube : cubes) {
+    if ((cube.care & b) && (cube.value & b) == wanted)
+      split.with.push_back({cube.value & ~b, cube.care & ~b});
+    else
+      split.without.push_back(cube);
+  }
+  return split;
+}
+
 // The same sum, factored: the literal most products share is taken out of
 // them, L & (rest of those) | (the others), and so on within both parts.
 // Recursion goes no deeper than the literals of the variables.
 Node_Id factored_sum(Formula_Graph& graph, const Graph_Node& top, const std::vector<Cube>& cubes, int32_t count) {
-  const int32_t literal = most_shared_literal(cubes, count);
-  if (literal < 0) return flat_sum(graph, top, cubes, count);
-  const uint32_t b = uint32_t{1} << (literal / 2);
-  const uint32_t wanted = (literal % 2) ? b : 0;
-  std::vector<Cube> with, without;
-  for (const Cube& cube : cubes) {
-    if ((cube.care & b) && (cube.value & b) == wanted)
-      with.push_back({cube.value & ~b, cube.care & ~b});
-    else
-      without.push_back(cube);
-  }
-  const Node_Id variable = top.variables[static_cast<size_t>(literal / 2)];
-  const Node_Id taken = wanted ? variable : make_not(graph, variable);
-  const Node_Id part = make_and(graph, taken, factored_sum(graph, top, with, count));
-  return without.empty() ? part : make_or(graph, part, factored_sum(graph, top, without, count));
+  const Shared_Split split = split_by_shared(cubes, count);
+  if (split.literal < 0) return flat_sum(graph, top, cubes, count);
+  const Node_Id variable = top.variables[static_cast<size_t>(split.literal / 2)];
+  const Node_Id taken = split.literal % 2 ? variable : make_not(graph, variable);
+  const Node_Id part = make_and(graph, taken, factored_sum(graph, top, split.with, count));
+  return split.without.empty() ? part : make_or(graph, part, factored_sum(graph, top, split.without, count));
 }
 
-// A cover of a function by prime implicants, or none when it has too many.
+// The size of a form as a function of its variables' sizes: `fixed`
+// connectives and constants, and `uses[i]` times variable i. The rules of
+// the graph may make the form smaller still, never larger.
+struct Size_Template {
+  int64_t fixed = 0;
+  std::array<int64_t, MOST_TABLE_VARIABLES> uses{};
+};
+
+int64_t size_by(const Size_Template& form, const Formula_Graph& graph, const Graph_Node& top) {
+  int64_t size = form.fixed;
+  for (int32_t i = 0; i < top.variable_count; ++i)
+    size += form.uses[static_cast<size_t>(i)] * node_of(graph, top.variables[static_cast<size_t>(i)]).size;
+  return size;
+}
+
+// As product_of builds it.
+void add_product(Size_Template& form, const Cube& cube, int32_t count) {
+  int64_t positive = 0, negative = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    const uint32_t b = uint32_t{1} << i;
+    if (!(cube.care & b)) continue;
+    ++form.uses[static_cast<size_t>(i)];
+    ++((cube.value & b) ? positive : negative);
+  }
+  if (positive + negative == 0) {
+    form.fixed += 2;  // always
+    return;
+  }
+  form.fixed += (positive > 0 ? positive - 1 : 0) + (negative > 0 ? negative : 0) + (positive > 0 && negative > 0);
+}
+
+// As flat_sum builds it.
+void add_flat_sum(Size_Template& form, const std::vector<Cube>& cubes, int32_t count) {
+  if (cubes.empty()) {
+    form.fixed += 1;  // never
+    return;
+  }
+  for (const Cube& cube : cubes) add_product(form, cube, count);
+  form.fixed += static_cast<int64_t>(cubes.size()) - 1;
+}
+
+// As factored_sum builds it.
+void add_factored_sum(Size_Template& form, const std::vector<Cube>& cubes, int32_t count) {
+  Shared_Split split = split_by_shared(cubes, count);
+  if (split.literal < 0) return add_flat_sum(form, cubes, count);
+  ++form.uses[static_cast<size_t>(split.literal / 2)];
+  form.fixed += (split.literal % 2 ? 0 : 1) + 1;  // the NOT of a literal wanted false, the AND
+  add_factored_sum(form, split.with, count);
+  if (split.without.empty()) return;
+  ++form.fixed;  // the OR
+  add_factored_sum(form, split.without, count);
+}
+
+// A cover of a function by prime implicants, or none when it has too many,
+// with the sizes of its flat and factored sums.
 struct Cover {
   bool found = false;
   std::vector<Cube> cubes;
+  Size_Template flat, factored;
 };
 
 struct Table_Hash {
@@ -347,33 +414,62 @@ struct Table_Hash {
 // at once past MOST_COVERS.
 constexpr size_t MOST_COVERS = size_t{1} << 16;
 
-const Cover& cover_of(const Table& on, const Tabulation& tab) {
-  thread_local std::array<std::unordered_map<Table, Cover, Table_Hash>, MOST_TABLE_VARIABLES + 1> found;
-  auto& covers = found[static_cast<size_t>(tab.count)];
+using Covers = std::unordered_map<Table, Cover, Table_Hash>;
+
+// The thread's covers of functions of `count` variables, with room for two
+// more: references to them stay valid while two are added.
+Covers& covers_for(int32_t count) {
+  thread_local std::array<Covers, MOST_TABLE_VARIABLES + 1> found;
+  Covers& covers = found[static_cast<size_t>(count)];
+  if (covers.size() + 2 > MOST_COVERS) covers.clear();
+  return covers;
+}
+
+const Cover& cover_of(Covers& covers, const Table& on, const Tabulation& tab) {
   auto known = covers.find(on);
   if (known != covers.end()) return known->second;
-  if (covers.size() >= MOST_COVERS) covers.clear();
   Cover cover;
   const std::vector<Cube> primes = prime_implicants(on, tab);
-  if (!primes.empty()) cover = {true, greedy_cover(on, primes, tab)};
+  if (!primes.empty()) {
+    cover.found = true;
+    cover.cubes = greedy_cover(on, primes, tab);
+    add_flat_sum(cover.flat, cover.cubes, tab.count);
+    add_factored_sum(cover.factored, cover.cubes, tab.count);
+  }
   return covers.emplace(on, std::move(cover)).first->second;
 }
 
-// Two-level forms of the rows where `on` holds, flat and factored, from a
-// cover by prime implicants; none when there are too many of those.
-std::vector<Node_Id> sums_of_products(Formula_Graph& graph, const Graph_Node& top, const Table& on,
-                                      const Tabulation& tab) {
-  bool any = false;
-  for (uint64_t word : on.words) any = any || word != 0;
-  if (!any) return {graph.never};
-  const Cover& cover = cover_of(on, tab);
-  if (!cover.found) return {};
-  return {flat_sum(graph, top, cover.cubes, tab.count), factored_sum(graph, top, cover.cubes, tab.count)};
+bool holds_anywhere(const Table& table) {
+  for (uint64_t word : table.words)
+    if (word != 0) return true;
+  return false;
 }
 
 Node_Id smaller(const Formula_Graph& graph, Node_Id current, Node_Id candidate) {
-  if (candidate == NO_NODE) return current;
   return node_of(graph, candidate).size < node_of(graph, current).size ? candidate : current;
+}
+
+// One of the four two-level forms: the flat or factored sum of a cover of
+// the function, or the negation of one of its negation.
+struct Candidate {
+  const Cover* cover = nullptr;
+  bool factored = false;
+  bool negated = false;
+  int64_t size = 0;
+};
+
+void consider(Candidate& best, const Cover& cover, bool negated, const Formula_Graph& graph, const Graph_Node& top) {
+  if (!cover.found) return;
+  for (const bool factored : {false, true}) {
+    const int64_t size = size_by(factored ? cover.factored : cover.flat, graph, top) + negated;
+    if (!best.cover || size < best.size) best = {&cover, factored, negated, size};
+  }
+}
+
+Node_Id built(Formula_Graph& graph, const Graph_Node& top, const Candidate& form, int32_t count) {
+  const Node_Id sum = form.factored ? factored_sum(graph, top, form.cover->cubes, count)
+                                    : flat_sum(graph, top, form.cover->cubes, count);
+  return form.negated ? make_not(graph, sum) : sum;
 }
 
 // A region of few enough variables, tabulated.
@@ -387,10 +483,15 @@ Node_Id minimise_small_region(Formula_Graph& graph, Node_Id root) {
   const Tabulation tab = tabulation_of(top.variable_count);
   const Table on = truth_table(graph, root, tab);
   const Table off = complement(on, tab);
-  Node_Id best = root;
-  for (Node_Id form : sums_of_products(graph, top, on, tab)) best = smaller(graph, best, form);
-  for (Node_Id form : sums_of_products(graph, top, off, tab)) best = smaller(graph, best, make_not(graph, form));
-  return best;
+  if (!holds_anywhere(on)) return smaller(graph, root, graph.never);
+  if (!holds_anywhere(off)) return smaller(graph, root, graph.always);
+  // Only the form that its size template says is smallest is built.
+  Covers& covers = covers_for(tab.count);
+  Candidate best;
+  consider(best, cover_of(covers, on, tab), false, graph, top);
+  consider(best, cover_of(covers, off, tab), true, graph, top);
+  if (!best.cover || best.size >= top.size) return root;
+  return smaller(graph, root, built(graph, top, best, tab.count));
 }
 
 }  // namespace
