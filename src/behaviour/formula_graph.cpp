@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "error.h"
+
 namespace {
 
 uint64_t mix(uint64_t hash, uint64_t value) {
@@ -229,4 +231,11 @@ Formula* tree_of(const Formula_Graph& graph, Node_Id id) {
     if (node.left != NO_NODE) pending.push_back({node.left, &made->left});
   }
   return root;
+}
+
+int operands_to_simplify(const Formula* node) {
+  if (is_binary(node->type)) return 2;
+  if (is_inner(node->type)) return 1;
+  if (node->type == DEFECTED || node->type == CHANCE) return 0;
+  error("unknown formula kind while simplifying");
 }

@@ -3,6 +3,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "behaviour/formula_graph.h"
 #include "error.h"
 
 namespace {
@@ -42,13 +43,6 @@ bool names_letter(const Known& atom, const Formula& quantifier) {
   return atom.time == quantifier.variable;
 }
 
-int operand_count(const Formula* node) {
-  if (is_binary(node->type)) return 2;
-  if (is_inner(node->type)) return 1;
-  if (node->type == DEFECTED || node->type == CHANCE) return 0;
-  error("unknown formula kind while simplifying");
-}
-
 // The tree's nodes in pre-order, checked before anything is made; whether
 // any draws.
 bool checked_nodes(const Formula* formula, std::vector<const Formula*>& order) {
@@ -62,7 +56,7 @@ bool checked_nodes(const Formula* formula, std::vector<const Formula*>& order) {
     if (!node) error("missing operand while simplifying");
     order.push_back(node);
     any = any || node->type == CHANCE;
-    const int operands = operand_count(node);
+    const int operands = operands_to_simplify(node);
     if (operands == 2) pending.push_back(node->right);
     if (operands >= 1) pending.push_back(node->left);
   }
@@ -192,7 +186,7 @@ Formula* with_known_literals(const Formula* formula) {
   thread_local std::vector<Frame> frames;
   frames.clear();
   const auto enter = [&](const Formula* node) {
-    if (operand_count(node) == 0)
+    if (operands_to_simplify(node) == 0)
       walk.done.push_back(rewritten_atom(walk, node));
     else
       frames.push_back({node, 0, walk.known.size()});

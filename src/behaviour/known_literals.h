@@ -11,12 +11,14 @@
 
 // A new tree, owned by the caller, in which every atom decided by a
 // literal of an enclosing junction is replaced by the constant it must
-// have there (false is written Drrp and true ~Drrp). A literal is an atom
-// or a negated atom that is an operand of the junction's chain of like
-// junctions, of at most a few dozen nodes. Only junctions that draw nothing
-// inform their operands, so no draw moves and every subformula rewritten
-// draws nothing. A junction's right operand is rewritten first, knowing
-// its left's literals; the left then knows what is left of the right's.
-// A tree with a node of unknown kind or a missing operand is a fatal
-// error.
+// have there (false is written Drrp and true ~Drrp). The literals of an
+// operand are what its value there says of atoms: an operand of AND holds
+// where the other counts, and so do both operands of a conjunction it is,
+// while a disjunction that fails fails in both and a negation flips; at
+// most a few dozen nodes of an operand are searched. Only junctions that
+// draw nothing inform their operands, so no draw moves and every
+// subformula rewritten draws nothing. A junction's right operand is
+// rewritten first, knowing its left's literals; the left then knows those
+// of the right as rewritten. A tree with a node of unknown kind or a
+// missing operand is a fatal error.
 Formula* with_known_literals(const Formula* formula);

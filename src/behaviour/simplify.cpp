@@ -94,13 +94,6 @@ Node_Id leave(Pass& pass, const Frame& frame, Node_Id last) {
   error("unknown formula kind while simplifying");
 }
 
-int operand_count(const Formula* node) {
-  if (is_binary(node->type)) return 2;
-  if (is_inner(node->type)) return 1;
-  if (node->type == DEFECTED || node->type == CHANCE) return 0;
-  error("unknown formula kind while simplifying");
-}
-
 // One pass over the tree, without recursion: every node is left once its
 // operands are, bottom up.
 Formula* simplify_once(const Formula* formula) {
@@ -112,7 +105,7 @@ Formula* simplify_once(const Formula* formula) {
   Node_Id last = NO_NODE;
   while (!frames.empty()) {
     Frame& frame = frames.back();
-    if (frame.stage < operand_count(frame.node)) {
+    if (frame.stage < operands_to_simplify(frame.node)) {
       if (frame.stage == 1) frame.left = last;
       const Formula* child = operand(frame.node, frame.stage++);
       frames.push_back({child});
