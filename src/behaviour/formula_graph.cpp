@@ -135,12 +135,7 @@ void grow_buckets(Formula_Graph& graph) {
 
 void add_constants(Formula_Graph& graph) {
   graph.never = NO_NODE;  // while it is made, Drrp is its own variable: undone below
-  Formula never_atom{};
-  never_atom.type = DEFECTED;
-  never_atom.player1 = ROW;
-  never_atom.player2 = ROW;
-  never_atom.time = PREV_TIME;
-  graph.never = intern_atom(graph, never_atom);
+  graph.never = intern_atom(graph, never_atom());
   graph.nodes[static_cast<size_t>(graph.never)].variable_count = 0;
   graph.always = intern_inner(graph, NOT, graph.never);
 }
@@ -231,6 +226,15 @@ Formula* tree_of(const Formula_Graph& graph, Node_Id id) {
     if (node.left != NO_NODE) pending.push_back({node.left, &made->left});
   }
   return root;
+}
+
+Formula never_atom() {
+  Formula atom{};
+  atom.type = DEFECTED;
+  atom.player1 = ROW;
+  atom.player2 = ROW;
+  atom.time = PREV_TIME;
+  return atom;
 }
 
 int operands_to_simplify(const Formula* node) {

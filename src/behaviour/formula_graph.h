@@ -80,6 +80,9 @@ bool names_letter(const Graph_Node& node, bool over_time, int32_t letter);
 // The tree of a node, owned by the caller. Works at any depth.
 Formula* tree_of(const Formula_Graph& graph, Node_Id id);
 
+// The false atom, Drrp: nobody defects against itself. True is its negation.
+Formula never_atom();
+
 // The operands of a tree node that simplification walks: 2, 1 or 0. A node
 // of unknown kind is a fatal error.
 int operands_to_simplify(const Formula* node);

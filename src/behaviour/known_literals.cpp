@@ -111,9 +111,7 @@ void hide_bound(Walk& walk, const Formula& quantifier, int32_t step) {
 
 Formula* constant(bool holds) {
   Formula* never = new_Formula(DEFECTED);
-  never->player1 = ROW;
-  never->player2 = ROW;
-  never->time = PREV_TIME;
+  *never = never_atom();
   if (!holds) return never;
   Formula* always = new_Formula(NOT);
   always->left = never;
@@ -125,9 +123,7 @@ Formula* rewritten_atom(const Walk& walk, const Formula* atom) {
   if (atom->type == DEFECTED)
     for (auto it = walk.known.rbegin(); it != walk.known.rend(); ++it)
       if (it->hidden == 0 && same_atom(*it, *atom)) return constant(it->holds);
-  Formula* copy = new_Formula(atom->type);
-  *copy = *atom;
-  return copy;
+  return copy_Formula(atom);
 }
 
 // A node like `node` over the operands rewritten last: a junction's left

@@ -205,8 +205,7 @@ std::vector<Cube> prime_implicants(const Table& on, const Tabulation& tab) {
     const Table& fewer = implicants[free & (free - 1)];
     implicants[free] = both(fewer, flipped(fewer, index, tab), tab);
     canonical[free] = both(canonical[free & (free - 1)], complement(variable_column(tab, index), tab), tab);
-    per_count[static_cast<size_t>(__builtin_popcount(free))] +=
-        rows_of(both(implicants[free], canonical[free], tab), tab);
+    per_count[static_cast<size_t>(__builtin_popcount(free))] += rows_of(both(implicants[free], canonical[free], tab), tab);
   }
   for (int32_t count = 1; count <= tab.count; ++count)
     if (per_count[static_cast<size_t>(count)] > static_cast<int64_t>(MOST_CUBES)) return {};
@@ -382,7 +381,7 @@ void add_flat_sum(Size_Template& form, const std::vector<Cube>& cubes, int32_t c
 
 // As factored_sum builds it.
 void add_factored_sum(Size_Template& form, const std::vector<Cube>& cubes, int32_t count) {
-  Shared_Split split = split_by_shared(cubes, count);
+  const Shared_Split split = split_by_shared(cubes, count);
   if (split.literal < 0) return add_flat_sum(form, cubes, count);
   ++form.uses[static_cast<size_t>(split.literal / 2)];
   form.fixed += (split.literal % 2 ? 0 : 1) + 1;  // the NOT of a literal wanted false, the AND
@@ -449,8 +448,8 @@ Node_Id smaller(const Formula_Graph& graph, Node_Id current, Node_Id candidate) 
   return node_of(graph, candidate).size < node_of(graph, current).size ? candidate : current;
 }
 
-// One of the four two-level forms: the flat or factored sum of a cover of
-// the function, or the negation of one of its negation.
+// One of the four two-level forms: the flat or the factored sum of a
+// cover of the function, or the negation of either sum for its negation.
 struct Candidate {
   const Cover* cover = nullptr;
   bool factored = false;
