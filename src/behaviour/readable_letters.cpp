@@ -124,7 +124,7 @@ bool any_unreadable_quantifier(const Formula* formula) {
     const Formula* node = stack.back();
     stack.pop_back();
     if (!node) continue;
-    if (is_quantifier(node->type) && !reads_back(is_time_quantifier(node->type), node->variable)) return true;
+    if (is_quantifier(node->type) && !reads_back_as_bound(node)) return true;
     if (is_binary(node->type)) stack.push_back(node->right);
     if (is_inner(node->type)) stack.push_back(node->left);
   }
@@ -132,6 +132,10 @@ bool any_unreadable_quantifier(const Formula* formula) {
 }
 
 }  // namespace
+
+bool reads_back_as_bound(const Formula* quantifier) {
+  return reads_back(is_time_quantifier(quantifier->type), quantifier->variable);
+}
 
 Formula* with_readable_letters(const Formula* formula) {
   if (!formula || !any_unreadable_quantifier(formula)) return nullptr;

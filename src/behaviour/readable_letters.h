@@ -7,6 +7,11 @@
 
 #include "formula/formula.h"
 
+// Whether a quantifier's letter prints as a letter that reads back as a
+// letter of its family; a formula all of whose quantifiers do needs no
+// renaming.
+bool reads_back_as_bound(const Formula* quantifier);
+
 // A copy of `formula`, owned by the caller, in which every bound letter
 // that would not read back is renamed to a lower-case letter from d to z
 // (not p or r) used nowhere in the formula; or null when no letter needs

@@ -30,6 +30,8 @@ struct Pass {
   Formula_Graph& graph;
   Letter_Bindings bindings;
   int32_t next_binder = 0;
+  bool stop_at_unreadable = false;  // give up at a quantifier whose letter would not read back
+  bool stopped = false;
 };
 
 // The thread's graph, emptied for each pass: it keeps its memory.
@@ -68,6 +70,7 @@ const Formula* operand(const Formula* node, int stage) {
 // Enters a node: a quantifier that binds its letter is put on the path.
 void enter(Pass& pass, Frame& frame) {
   if (!is_quantifier(frame.node->type)) return;
+  if (pass.stop_at_unreadable && !reads_back_as_bound(frame.node)) pass.stopped = true;
   frame.binds = enter_quantifier(pass.bindings, frame.node, pass.next_binder);
   if (frame.binds) ++pass.next_binder;
 }
@@ -94,17 +97,30 @@ Node_Id leave(Pass& pass, const Frame& frame, Node_Id last) {
   error("unknown formula kind while simplifying");
 }
 
+// Whether a junction's left operand, simplified to `left`, is the constant
+// that decides it: false for AND, true for OR. The right operand is then
+// never evaluated, and is not walked.
+bool decides_alone(const Formula_Graph& graph, Node_Kind kind, Node_Id left) {
+  return (kind == AND && left == graph.never) || (kind == OR && left == graph.always);
+}
+
 // One pass over the tree, without recursion: every node is left once its
-// operands are, bottom up.
-Formula* simplify_once(const Formula* formula) {
+// operands are, bottom up. With `stop_at_unreadable`, null as soon as it
+// meets a quantifier whose letter would not read back.
+Formula* simplify_once(const Formula* formula, bool stop_at_unreadable = false) {
   if (!formula) error("missing operand while simplifying");
-  Pass pass{pass_graph(), {}, 0};
+  Pass pass{pass_graph(), {}, 0, stop_at_unreadable};
   thread_local std::vector<Frame> frames;
   frames.assign(1, Frame{formula});
   enter(pass, frames.back());
   Node_Id last = NO_NODE;
   while (!frames.empty()) {
+    if (pass.stopped) return nullptr;
     Frame& frame = frames.back();
+    if (frame.stage == 1 && decides_alone(pass.graph, frame.node->type, last)) {
+      frames.pop_back();  // `last`, the constant, is the junction's value
+      continue;
+    }
     if (frame.stage < operands_to_simplify(frame.node)) {
       if (frame.stage == 1) frame.left = last;
       const Formula* child = operand(frame.node, frame.stage++);
@@ -124,16 +140,9 @@ Formula* simplify_informed(const Formula* formula) {
   return simplify_once(informed.get());
 }
 
-}  // namespace
-
-Formula* simplify_Formula(const Formula* formula) {
-  // Letters are made readable first, so that the passes see the formula
-  // that their result is read back as. The first pass sees the tree as it
-  // stands: it shrinks it most and most cheaply, and what the junctions of
-  // its result decide is then put in before each pass after it. A pass
-  // that would grow the tree (a true constant is two nodes) is not taken.
-  const std::unique_ptr<Formula, void (*)(Formula*)> readable{with_readable_letters(formula), free_Formula};
-  Formula* result = simplify_once(readable ? readable.get() : formula);
+// The passes after the first, to the settled form: a pass that would grow
+// the tree (a true constant is two nodes) is not taken.
+Formula* settled(Formula* result) {
   for (int pass = 1; pass < MOST_PASSES; ++pass) {
     Formula* again = simplify_informed(result);
     if (equal_Formula(again, result) || size_Formula(again) > size_Formula(result)) {
@@ -144,4 +153,21 @@ Formula* simplify_Formula(const Formula* formula) {
     result = again;
   }
   return result;
+}
+
+}  // namespace
+
+Formula* simplify_Formula(const Formula* formula) {
+  // Letters are made readable first, so that the passes see the formula
+  // that their result is read back as: most formulae need no renaming,
+  // and a first pass that meets a letter needing it starts again on the
+  // renamed copy. The first pass sees the tree as it stands: it shrinks it
+  // most and most cheaply, and what the junctions of its result decide is
+  // then put in before each pass after it.
+  Formula* first = simplify_once(formula, true);
+  if (!first) {
+    const std::unique_ptr<Formula, void (*)(Formula*)> readable{with_readable_letters(formula), free_Formula};
+    first = simplify_once(readable ? readable.get() : formula);
+  }
+  return settled(first);
 }

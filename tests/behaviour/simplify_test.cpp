@@ -212,6 +212,21 @@ TEST(Simplify, BoundLettersAreRenamedToReadBack) {
   also_free->right->time = '{';
   Tree kept(simplify_Formula(also_free.get()));
   EXPECT_TRUE(equal_Formula(kept.get(), also_free.get()));
+  // Letters are renamed over the whole formula, the operands that are
+  // never evaluated included: the one left takes the second fresh letter.
+  Tree dead_and_live = parse("(Drrp&(A'qDcrq))|(A'sDcrs)");
+  dead_and_live->left->right->variable = '{';
+  dead_and_live->left->right->left->time = '{';
+  dead_and_live->right->variable = '|';
+  dead_and_live->right->left->time = '|';
+  Tree renamed(simplify_Formula(dead_and_live.get()));
+  EXPECT_EQ(format_Formula(renamed.get()), "(A'eDcre)");
+  // Only a dead operand binds one: nothing left to rename.
+  Tree only_dead = parse("(~Drrp)|(A'qDcrq)");
+  only_dead->right->variable = '{';
+  only_dead->right->left->time = '{';
+  Tree constant(simplify_Formula(only_dead.get()));
+  EXPECT_EQ(format_Formula(constant.get()), "(~Drrp)");
 }
 
 TEST(Simplify, TruthTablesFindSmallForms) {
