@@ -1,6 +1,7 @@
 #include "behaviour/society_tree.h"
 
-#include <unordered_map>
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "game/machine/play.h"
@@ -15,17 +16,62 @@ struct Step {
   int32_t before;
   uint64_t moves;
   uint64_t draws;
-  bool operator==(const Step&) const = default;
 };
 
-struct Step_Hash {
-  size_t operator()(const Step& step) const {
-    uint64_t h = static_cast<uint64_t>(step.before) * 0x9e3779b97f4a7c15ull;
-    h = (h ^ step.moves) * 0xbf58476d1ce4e5b9ull;
-    h = (h ^ step.draws) * 0x94d049bb133111ebull;
-    return static_cast<size_t>(h ^ (h >> 31));
-  }
+uint64_t step_hash(const Step& step) {
+  uint64_t h = static_cast<uint64_t>(step.before) * 0x9e3779b97f4a7c15ull;
+  h = (h ^ step.moves) * 0xbf58476d1ce4e5b9ull;
+  h = (h ^ step.draws) * 0x94d049bb133111ebull;
+  return h ^ (h >> 31);
+}
+
+// The rounds reached, by step: open addressing, probed in turn and never
+// more than half full, so that a look-up reads a slot or two side by side.
+struct Reached_Slot {
+  uint64_t moves = 0, draws = 0;
+  int32_t before = 0;
+  int32_t round = -1;  // -1: empty
 };
+struct Reached_Rounds {
+  std::vector<Reached_Slot> slots;
+  size_t used = 0;
+};
+
+constexpr int32_t NOT_REACHED = -1;
+
+size_t first_slot(const Reached_Rounds& reached, const Step& step) {
+  return static_cast<size_t>(step_hash(step)) & (reached.slots.size() - 1);
+}
+
+size_t next_slot(const Reached_Rounds& reached, size_t at) { return (at + 1) & (reached.slots.size() - 1); }
+
+// The round a step leads to, or NOT_REACHED.
+int32_t round_reached(const Reached_Rounds& reached, const Step& step) {
+  if (reached.slots.empty()) return NOT_REACHED;
+  for (size_t at = first_slot(reached, step);; at = next_slot(reached, at)) {
+    const Reached_Slot& slot = reached.slots[at];
+    if (slot.round == NOT_REACHED) return NOT_REACHED;
+    if (slot.before == step.before && slot.moves == step.moves && slot.draws == step.draws) return slot.round;
+  }
+}
+
+void place(Reached_Rounds& reached, const Step& step, int32_t round) {
+  size_t at = first_slot(reached, step);
+  while (reached.slots[at].round != NOT_REACHED) at = next_slot(reached, at);
+  reached.slots[at] = {step.moves, step.draws, step.before, round};
+}
+
+// Adds a step not reached before.
+void add_reached(Reached_Rounds& reached, const Step& step, int32_t round) {
+  if (2 * (reached.used + 1) > reached.slots.size()) {
+    std::vector<Reached_Slot> old =
+        std::exchange(reached.slots, std::vector<Reached_Slot>(std::max<size_t>(64, 2 * reached.slots.size())));
+    for (const Reached_Slot& slot : old)
+      if (slot.round != NOT_REACHED) place(reached, {slot.before, slot.moves, slot.draws}, slot.round);
+  }
+  place(reached, step, round);
+  ++reached.used;
+}
 
 // The rounds of the library's strategies in `library` order: round n holds
 // each strategy's moves (bit c: defected against c) and the draws since
@@ -35,7 +81,7 @@ struct Society_Tree {
   std::vector<const Formula*> library;
   std::vector<uint64_t> moves;  // round n, row r: at n * library.size() + r
   std::vector<uint64_t> draws;
-  std::unordered_map<Step, int32_t, Step_Hash> reached;
+  Reached_Rounds reached;
 };
 
 // Past this many rounds (about 4 MiB with the library of a dozen) the
@@ -85,7 +131,7 @@ int32_t new_round(Society_Tree& tree, Row_Play& play, const Step& step, int32_t 
   const auto round = static_cast<int32_t>(tree.draws.size());
   tree.moves.insert(tree.moves.end(), moves.begin(), moves.end());
   tree.draws.push_back(stream.played);
-  tree.reached.emplace(step, round);
+  add_reached(tree.reached, step, round);
   return round;
 }
 
@@ -102,10 +148,8 @@ void play_behind_library(History& history, Formula* const* players, int32_t pop,
   Step step{-1, 0, 0};
   for (int32_t time = 0; time < rounds; ++time) {
     start_round(history, time);
-    auto known = tree.reached.find(step);
-    int32_t round = 0;
-    if (known != tree.reached.end()) {
-      round = known->second;
+    int32_t round = round_reached(tree.reached, step);
+    if (round != NOT_REACHED) {
       record_first_rows(history, &tree.moves[static_cast<size_t>(round) * tree.library.size()], last, pop);
       stream.played = tree.draws[static_cast<size_t>(round)];
     } else {
