@@ -53,6 +53,7 @@ struct Machine {
   bool tables_stale = false;  // a strategy's queries were made since the tables were readied
   size_t plan_floor = 0;      // the plan's nodes when it was last made afresh
   std::vector<int32_t> of_player;  // each player's strategy
+  std::vector<int32_t> queries, uses;  // readying the tables: the queries asked, and by how many players
 };
 
 // A thread keeps a few machines, one for each kind of tournament it plays
@@ -98,20 +99,23 @@ void forget_everything(Machine& m, int32_t pop, int32_t rounds, int64_t max_tabl
   m.plan_floor = 0;
 }
 
-// How many players ask for each region's query.
+// How many players ask for each region's query. The counts by node are
+// kept zero between calls, so that readying costs what the players ask.
 void prepare_tables(Machine& m) {
-  std::vector<int32_t> queries;
+  std::vector<int32_t>& queries = m.queries;
+  queries.clear();
   for (const Strategy& strategy : m.strategies)
     for (const Region& region : strategy.program.regions)
       if (region.plan == Region_Plan::TABLES) queries.push_back(region.query);
   // Most tournaments ask no query at all: then nothing is worked out over
   // the plan, which holds every formula the machine has kept.
   if (queries.empty()) return clear_Query_Tables(m.tables, m.plan);
-  std::vector<int32_t> uses(m.plan.nodes.size(), 0);
+  if (m.uses.size() < m.plan.nodes.size()) m.uses.resize(m.plan.nodes.size(), 0);
   for (int32_t index : m.of_player)
     for (const Region& region : m.strategies[index].program.regions)
-      if (region.plan == Region_Plan::TABLES) ++uses[region.query];
-  prepare_Query_Tables(m.tables, m.plan, uses, queries);
+      if (region.plan == Region_Plan::TABLES) ++m.uses[region.query];
+  prepare_Query_Tables(m.tables, m.plan, m.uses, queries);
+  for (int32_t query : queries) m.uses[query] = 0;
 }
 
 // A copy of a tree in one block of nodes, in pre-order: one allocation to
@@ -171,8 +175,8 @@ void drop_unplayed(Machine& m) {
 }
 
 // Makes the plan afresh, with only the queries of the strategies kept: the
-// plan keeps the queries of every formula it ever took, and readying the
-// tables costs as many steps as it has nodes.
+// plan keeps the queries of every formula it ever took, and the tables'
+// entries grow with it.
 void make_plan_afresh(Machine& m) {
   Query_Plan fresh;
   fresh.pop = m.plan.pop;

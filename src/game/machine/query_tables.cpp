@@ -617,49 +617,67 @@ Mask query_value(Query_Tables& tables, int32_t root, const Query_Context& contex
 
 namespace {
 
-// The nodes the queries asked for reach: only they are ever worked out (a
-// query found too large leaves nodes in the plan that nothing asks for).
-std::vector<bool> reached_nodes(const Query_Plan& plan, const std::vector<int32_t>& queries) {
-  std::vector<bool> reached(plan.nodes.size(), false);
-  for (int32_t root : queries) reached[root] = true;
-  for (size_t i = plan.nodes.size(); i-- > 0;)
-    if (reached[i])
-      for (int32_t c = 0; c < plan.nodes[i].child_count; ++c) reached[children_of(plan, plan.nodes[i])[c]] = true;
-  return reached;
+// The nodes the queries asked for reach, children before parents: only
+// they are ever worked out (a query found too large leaves nodes in the
+// plan that nothing asks for). Found from the queries down, so that
+// readying the tables costs what the tournament asks, not what the plan
+// holds.
+void find_reached(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& queries) {
+  Preparation& prep = tables.preparation;
+  if (++prep.walk == 0) {
+    std::fill(prep.stamp.begin(), prep.stamp.end(), 0);
+    prep.walk = 1;
+  }
+  std::vector<int32_t>& reached = prep.reached;
+  reached.clear();
+  auto reach = [&](int32_t node) {
+    if (prep.stamp[node] == prep.walk) return;
+    prep.stamp[node] = prep.walk;
+    reached.push_back(node);
+  };
+  for (int32_t root : queries) reach(root);
+  for (size_t next = 0; next < reached.size(); ++next) {
+    const Query_Node& node = plan.nodes[reached[next]];
+    for (int32_t c = 0; c < node.child_count; ++c) reach(children_of(plan, node)[c]);
+  }
+  std::sort(reached.begin(), reached.end());
 }
 
 // The sets of each reached node's table.
-std::vector<int64_t> table_sizes(const Query_Plan& plan, const std::vector<bool>& reached) {
-  std::vector<int64_t> size(plan.nodes.size(), 1);
-  for (size_t i = 0; i < plan.nodes.size(); ++i) {
+void find_table_sizes(Preparation& prep, const Query_Plan& plan) {
+  for (int32_t i : prep.reached) {
     const Query_Node& node = plan.nodes[i];
-    for (int32_t v = 0; reached[i] && v + 1 < node.free_count; ++v)
-      size[i] *= is_time_variable(free_variables(plan, node)[v]) ? plan.times : plan.pop;
+    int64_t size = 1;
+    for (int32_t v = 0; v + 1 < node.free_count; ++v)
+      size *= is_time_variable(free_variables(plan, node)[v]) ? plan.times : plan.pop;
+    prep.size[i] = size;
   }
-  return size;
 }
 
-// Parents come after their children in the plan: walking it backwards,
-// count how often each node is worked out in a round, and keep those that
-// do not depend on the deciding player but are worked out more than once;
-// count witnesses where that pays. Returns the sets kept for the round.
-int64_t choose_kept(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses,
-                    const std::vector<bool>& reached, const std::vector<int64_t>& size) {
-  const size_t nodes = plan.nodes.size();
-  std::vector<int64_t> demand(uses.begin(), uses.end());
-  demand.resize(nodes, 0);
+int32_t uses_of(const std::vector<int32_t>& uses, int32_t node) {
+  return static_cast<size_t>(node) < uses.size() ? uses[node] : 0;
+}
+
+// Parents come after their children in the plan: walking the reached nodes
+// backwards, count how often each is worked out in a round, and keep those
+// that do not depend on the deciding player but are worked out more than
+// once; count witnesses where that pays. Returns the sets kept for the
+// round.
+int64_t choose_kept(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses) {
+  Preparation& prep = tables.preparation;
+  for (int32_t i : prep.reached) prep.demand[i] = uses_of(uses, i);
   int64_t kept_sets = 0;
-  for (size_t i = nodes; i-- > 0;) {
+  for (auto at = prep.reached.rbegin(); at != prep.reached.rend(); ++at) {
+    const int32_t i = *at;
     const Query_Node& node = plan.nodes[i];
-    tables.kept[i] = reached[i] && !node.per_row && demand[i] >= 2;
-    if (tables.kept[i]) kept_sets += size[i];
+    tables.kept[i] = !node.per_row && prep.demand[i] >= 2;
+    if (tables.kept[i]) kept_sets += prep.size[i];
     for (int32_t c = 0; c < node.child_count; ++c)
-      demand[children_of(plan, node)[c]] += tables.kept[i] ? 1 : demand[i];
+      prep.demand[children_of(plan, node)[c]] += tables.kept[i] ? 1 : prep.demand[i];
   }
-  tables.counted.assign(nodes, 0);
-  for (size_t i = 0; i < nodes; ++i) {
-    tables.counted[i] = reached[i] && demand[i] >= 2 && countable(plan, plan.nodes[i], tables.kept);
-    if (tables.counted[i]) kept_sets += 2 * size[i];
+  for (int32_t i : prep.reached) {
+    tables.counted[i] = prep.demand[i] >= 2 && countable(plan, plan.nodes[i], tables.kept);
+    if (tables.counted[i]) kept_sets += 2 * prep.size[i];
   }
   return kept_sets;
 }
@@ -671,25 +689,49 @@ struct Scratch_Need {
 
 // What working a node out needs on the scratch stack, its own table and
 // its parts'.
-Scratch_Need scratch_need(const Query_Tables& tables, const Query_Plan& plan, const std::vector<bool>& reached,
-                          const std::vector<int64_t>& size) {
-  const size_t nodes = plan.nodes.size();
-  std::vector<int64_t> peak(nodes, 0), depth(nodes, 1);
+Scratch_Need scratch_need(Query_Tables& tables, const Query_Plan& plan) {
+  Preparation& prep = tables.preparation;
   Scratch_Need need;
-  for (size_t i = 0; i < nodes; ++i) {
-    if (!reached[i]) continue;
+  for (int32_t i : prep.reached) {
     const Query_Node& node = plan.nodes[i];
-    int64_t parts = 0;
+    int64_t parts = 0, depth = 1;
     for (int32_t c = 0; c < node.child_count; ++c) {
       int32_t child = children_of(plan, node)[c];
-      parts = std::max(parts, peak[child]);
-      depth[i] = std::max(depth[i], depth[child] + 1);
+      parts = std::max(parts, prep.peak[child]);
+      depth = std::max(depth, prep.depth[child] + 1);
     }
-    peak[i] = (tables.kept[i] ? 0 : size[i]) + parts;
-    need.sets = std::max(need.sets, peak[i]);
-    need.deepest = std::max(need.deepest, depth[i]);
+    prep.peak[i] = (tables.kept[i] ? 0 : prep.size[i]) + parts;
+    prep.depth[i] = depth;
+    need.sets = std::max(need.sets, prep.peak[i]);
+    need.deepest = std::max(need.deepest, depth);
   }
   return need;
+}
+
+// Every node's entries as no tournament has touched them. Only the nodes
+// the last preparation reached can hold others (they grow with the plan,
+// never shrinking, so those nodes have entries still).
+void reset_entries(Query_Tables& tables, size_t nodes) {
+  for (int32_t i : tables.preparation.reached) {
+    tables.kept[i] = 0;
+    tables.counted[i] = 0;
+    tables.kept_round[i] = INT32_MIN;
+    tables.kept_at[i] = 0;
+    tables.answer_batch[i] = 0;
+    std::fill_n(tables.answer_values.begin() + int64_t{i} * MAX_TABLE_VARIABLES, MAX_TABLE_VARIABLES, 0);
+    tables.answer[i] = NO_PLAYERS;
+  }
+  if (nodes <= tables.kept.size()) return;
+  tables.kept.resize(nodes, 0);
+  tables.counted.resize(nodes, 0);
+  tables.kept_round.resize(nodes, INT32_MIN);
+  tables.kept_at.resize(nodes, 0);
+  tables.answer_batch.resize(nodes, 0);
+  tables.answer_values.resize(nodes * MAX_TABLE_VARIABLES, 0);
+  tables.answer.resize(nodes, NO_PLAYERS);
+  Preparation& prep = tables.preparation;
+  for (std::vector<int64_t>* per_node : {&prep.size, &prep.demand, &prep.peak, &prep.depth}) per_node->resize(nodes);
+  prep.stamp.resize(nodes, 0);
 }
 
 }  // namespace
@@ -704,18 +746,13 @@ void clear_Query_Tables(Query_Tables& tables, const Query_Plan& plan) {
 void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses,
                           const std::vector<int32_t>& queries) {
   const size_t nodes = plan.nodes.size();
+  reset_entries(tables, nodes);
   tables.plan = &plan;
-  tables.kept.assign(nodes, 0);
-  tables.kept_round.assign(nodes, INT32_MIN);
-  tables.kept_at.assign(nodes, 0);
-  tables.answer_batch.assign(nodes, 0);
-  tables.answer_values.assign(nodes * MAX_TABLE_VARIABLES, 0);
-  tables.answer.assign(nodes, NO_PLAYERS);
   tables.round = INT32_MIN;
-  const std::vector<bool> reached = reached_nodes(plan, queries);
-  const std::vector<int64_t> size = table_sizes(plan, reached);
-  const int64_t kept_sets = choose_kept(tables, plan, uses, reached, size);
-  const Scratch_Need need = scratch_need(tables, plan, reached, size);
+  find_reached(tables, plan, queries);
+  find_table_sizes(tables.preparation, plan);
+  const int64_t kept_sets = choose_kept(tables, plan, uses);
+  const Scratch_Need need = scratch_need(tables, plan);
   // The memory of an earlier tournament serves again when it is large enough.
   for (auto [stack, sets] : {std::pair{&tables.for_round, kept_sets}, std::pair{&tables.scratch, need.sets}}) {
     stack->top = 0;

@@ -66,6 +66,16 @@ struct Predicted_Part {
   bool whole;
 };
 
+// What readying the tables works out, per node of the plan, kept from one
+// tournament to the next so that readying allocates nothing. Only the
+// entries of the nodes reached are read.
+struct Preparation {
+  std::vector<int32_t> reached;  // the nodes the queries reach, ascending
+  std::vector<uint32_t> stamp;   // per node: `walk` when reached in this one
+  uint32_t walk = 0;
+  std::vector<int64_t> size, demand, peak, depth;
+};
+
 struct Query_Tables {
   const Query_Plan* plan = nullptr;
   std::vector<uint8_t> kept;        // per node: its whole table serves the round
@@ -87,6 +97,7 @@ struct Query_Tables {
   int32_t round = INT32_MIN;
   std::vector<Table_Work> work;  // the tables being worked out, innermost last
   std::vector<Predicted_Part> predicting;  // the parts whose cost is being added up
+  Preparation preparation;
 };
 
 constexpr int64_t TABLE_START_COST = 24;
@@ -97,7 +108,8 @@ void clear_Query_Tables(Query_Tables& tables, const Query_Plan& plan);
 
 // Readies the tables of a plan for its tournament. `uses[n]` is how many
 // players ask for node n as a whole query (0 for the nodes that are only
-// parts of others); `queries` lists them.
+// parts of others, or past its end); `queries` lists them. It costs what
+// the queries reach, whatever else the plan holds.
 void prepare_Query_Tables(Query_Tables& tables, const Query_Plan& plan, const std::vector<int32_t>& uses,
                           const std::vector<int32_t>& queries);
 
