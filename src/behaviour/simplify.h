@@ -31,5 +31,7 @@
 // negated atoms among the operands of its chain, a few dozen at most: not
 // what a quantified operand implies), and gives up the table of a part
 // whose function has very many prime implicants. A tree with a node of
-// unknown kind or a missing operand is a fatal error.
+// unknown kind or a missing operand is a fatal error, unless it lies in
+// an operand that is never evaluated (the right one of a junction whose
+// left one comes to the constant that decides it), which is not read.
 Formula* simplify_Formula(const Formula* formula);

@@ -25,19 +25,19 @@ uint64_t step_hash(const Step& step) {
   return h ^ (h >> 31);
 }
 
+constexpr int32_t NOT_REACHED = -1;
+
 // The rounds reached, by step: open addressing, probed in turn and never
 // more than half full, so that a look-up reads a slot or two side by side.
 struct Reached_Slot {
   uint64_t moves = 0, draws = 0;
   int32_t before = 0;
-  int32_t round = -1;  // -1: empty
+  int32_t round = NOT_REACHED;  // an empty slot
 };
 struct Reached_Rounds {
   std::vector<Reached_Slot> slots;
   size_t used = 0;
 };
-
-constexpr int32_t NOT_REACHED = -1;
 
 size_t first_slot(const Reached_Rounds& reached, const Step& step) {
   return static_cast<size_t>(step_hash(step)) & (reached.slots.size() - 1);

@@ -361,4 +361,8 @@ TEST(Simplify, TreesNoWalkerTakes) {
   free_Formula(cut->left);
   cut->left = nullptr;
   EXPECT_EQ(fatal_message([&] { Tree(simplify_Formula(cut.get())); }), "missing operand while simplifying");
+  // An operand that is never evaluated is not read.
+  Tree dead = parse("(Dcrp&~Dcrp)&Drcp");
+  dead->right->type = static_cast<Node_Kind>(12);
+  EXPECT_EQ(format_Formula(Tree(simplify_Formula(dead.get())).get()), "Drrp");
 }
